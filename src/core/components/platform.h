@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// The platform services that the core relies on. Each front end implements
+// them over its own system; tests implement them with fakes.
+
+namespace framory::core {
+
+// The per-user settings store of the application "Obelin Framory": text
+// values by section and key.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or `fallback` when the key is missing.
+    virtual std::string read(const std::string& section, const std::string& key, const std::string& fallback) = 0;
+    // Stores the text. Failures are not reported.
+    virtual void write(const std::string& section, const std::string& key, const std::string& value) = 0;
+    // A group of writes that belong together may be collected and put into
+    // the store at once when the group ends. Stores that write at once
+    // ignore these.
+    virtual void begin_group() {}
+    virtual void end_group() {}
+};
+
+// Collects the writes made during its lifetime into one group.
+class StoreWriteGroup {
+public:
+    explicit StoreWriteGroup(SettingsStore& store) : m_store(store) { m_store.begin_group(); }
+    ~StoreWriteGroup() { m_store.end_group(); }
+    StoreWriteGroup(const StoreWriteGroup&) = delete;
+    StoreWriteGroup& operator=(const StoreWriteGroup&) = delete;
+
+private:
+    SettingsStore& m_store;
+};
+
+// The screen, in window units (twips).
+class ScreenMetrics {
+public:
+    virtual ~ScreenMetrics() = default;
+    virtual double twips_per_pixel_x() = 0;
+    virtual double twips_per_pixel_y() = 0;
+    virtual double screen_width_twips() = 0;
+    virtual double screen_height_twips() = 0;
+};
+
+// Facts about the system and this program's file.
+class SystemInfo {
+public:
+    virtual ~SystemInfo() = default;
+    // The system folder that stands for the Windows directory, or nothing
+    // when the system cannot name one.
+    virtual std::optional<std::string> windows_directory() = 0;
+    // The full path of the running program file.
+    virtual std::string program_file_path() = 0;
+    // Whether another process of this same program file runs for this user.
+    virtual bool another_instance_running() = 0;
+};
+
+// Top-level windows of the whole desktop.
+class WindowFinder {
+public:
+    virtual ~WindowFinder() = default;
+    virtual bool top_level_window_exists(const std::string& title) = 0;
+};
+
+// The pointer's display count: the pointer shows while the count is 0 or
+// more.
+class CursorService {
+public:
+    virtual ~CursorService() = default;
+    enum class Request { Show, Hide };
+    // Raises (Show) or lowers (Hide) the count by one and returns the new count.
+    virtual int show_cursor(Request request) = 0;
+};
+
+// The system's own screen saver.
+class SaverSystem {
+public:
+    virtual ~SaverSystem() = default;
+    // Tells the system whether a screen saver is running and stores the
+    // previous state (0 or 1) in `previous_state`.
+    virtual void set_screen_saver_running(bool running, std::uint32_t& previous_state, std::uint32_t update_flags) = 0;
+    // Allows or forbids the system's own screen saver to start. Update flag
+    // 1 also writes the state to the user profile.
+    virtual void set_screen_saver_active(bool active, std::uint32_t& data, std::uint32_t update_flags) = 0;
+};
+
+// Lets pending window messages run.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    // Hands every queued message to its window, then returns.
+    virtual void process_pending() = 0;
+    // Waits for and hands on messages for as long as `running` is true.
+    virtual void run_while(const bool& running) = 0;
+};
+
+// A window that can be centred: its outer place and size in twips.
+class MovableWindow {
+public:
+    virtual ~MovableWindow() = default;
+    virtual double width_twips() = 0;
+    virtual double height_twips() = 0;
+    virtual void move_to_twips(double left, double top) = 0;
+};
+
+struct Program;
+
+// Opens the window of a mode. Each returns false when the window could not
+// be opened (for example when there is no display to show it on).
+class ModeForms {
+public:
+    virtual ~ModeForms() = default;
+    virtual bool open_configuration(Program& program) = 0;   // frm_configuration, modeless
+    virtual bool open_show(Program& program) = 0;            // frmScreenSaver, modeless
+    virtual bool load_preview(Program& program) = 0;         // frm_preview, loaded but not shown
+    virtual bool open_change_password(Program& program) = 0; // frm_newpassword, modeless
+};
+
+// The services start-up needs, gathered so that they travel together.
+struct StartupServices {
+    ScreenMetrics& screen;
+    SystemInfo& system;
+    WindowFinder& windows;
+    SettingsStore& store;
+    EventPump& pump;
+    ModeForms& forms;
+};
+
+} // namespace framory::core

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/components/platform.h"
+#include "core/startup/saver_mode.h"
+
+#include <string_view>
+
+namespace framory::core {
+
+// What the program does once Main has returned.
+enum class AfterMain {
+    EndProgram,  // no window is open: the program ends now
+    KeepRunning, // a window is open and ends the program itself when it closes
+};
+
+struct MainResult {
+    SaverMode mode = SaverMode::None;
+    AfterMain after = AfterMain::EndProgram;
+};
+
+// The title of the show window; a second show start looks for it.
+inline constexpr std::string_view kShowWindowTitle = "screen saver running";
+
+// The start-up procedure: records the machine's facts, loads the settings
+// and opens the window of the mode the argument text names. In Run mode it
+// returns only when the show has ended.
+MainResult Main(Program& program, StartupServices& services, std::string_view argument_text);
+
+} // namespace framory::core
