@@ -1,0 +1,75 @@
+// Framory: builds the Linux desktop's services and hands the command line to
+// the start-up procedure.
+#include "core/startup/main.h"
+#include "core/startup/program.h"
+#include "qt/platform/desktop_platform.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// The argument text: everything after the program's own name, the
+// arguments joined by single blanks as the host system hands them over.
+std::string argument_text(int argc, char** argv)
+{
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) {
+            text.push_back(' ');
+        }
+        text += argv[i];
+    }
+    return text;
+}
+
+// The display to run on. The X11 platform is chosen whenever an X server
+// answers, since the saver's services are X11 calls; a platform named in
+// QT_QPA_PLATFORM other than xcb is taken as it is (tests use "offscreen").
+framory::qt::DisplayKind choose_display()
+{
+    using framory::qt::DisplayKind;
+    const char* requested = std::getenv("QT_QPA_PLATFORM");
+    const std::string platform = requested != nullptr ? requested : "";
+    if (!platform.empty() && !platform.starts_with("xcb")) {
+        return DisplayKind::Offscreen;
+    }
+    if (framory::qt::XServerReachable()) {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        return DisplayKind::X11;
+    }
+    // Without a display Qt still serves fonts and images offscreen; no
+    // window is opened.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    return DisplayKind::None;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::string text = argument_text(argc, argv);
+    const framory::qt::DisplayKind display = choose_display();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Framory"));
+    QApplication::setOrganizationName(QStringLiteral("Obelin"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    framory::qt::DesktopPlatform platform(display);
+    framory::core::Program program;
+    const framory::core::MainResult result = framory::core::Main(program, platform.startup(), text);
+
+    if (platform.forms().display_missing()) {
+        std::fprintf(stderr, "framory: no display to show a window on (DISPLAY is not set or its X server does "
+                             "not answer)\n");
+        return 1;
+    }
+    if (result.after == framory::core::AfterMain::KeepRunning) {
+        return QApplication::exec();
+    }
+    return 0;
+}

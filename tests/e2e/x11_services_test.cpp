@@ -1,0 +1,82 @@
+// The desktop services against a real X server (the test runs under Xvfb).
+// Google Test comes first: Xlib defines macros (None) that clash with its names.
+#include <gtest/gtest.h>
+
+#include "qt/platform/desktop_services.h"
+
+#include "core/startup/helpers.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <string>
+
+namespace framory::qt {
+namespace {
+
+class X11Test : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_display = XOpenDisplay(nullptr);
+        ASSERT_NE(m_display, nullptr) << "the test needs an X server";
+    }
+    void TearDown() override
+    {
+        if (m_display != nullptr) {
+            XCloseDisplay(m_display);
+        }
+    }
+
+    Window make_window(Window parent)
+    {
+        const Window w = XCreateSimpleWindow(m_display, parent, 0, 0, 10, 10, 0, 0, 0);
+        XSync(m_display, False);
+        return w;
+    }
+    void set_utf8_title(Window w, const std::string& title)
+    {
+        XChangeProperty(m_display, w, XInternAtom(m_display, "_NET_WM_NAME", False),
+                        XInternAtom(m_display, "UTF8_STRING", False), 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+        XSync(m_display, False);
+    }
+    Window root() const { return DefaultRootWindow(m_display); }
+
+    Display* m_display = nullptr;
+};
+
+TEST_F(X11Test, FindsAWindowByItsOldStyleName)
+{
+    DesktopWindowFinder finder(DisplayKind::X11);
+    EXPECT_TRUE(core::NoWindowTitled(finder, "screen saver running"));
+    const Window w = make_window(root());
+    XStoreName(m_display, w, "screen saver running");
+    XSync(m_display, False);
+    EXPECT_FALSE(core::NoWindowTitled(finder, "screen saver running"));
+    EXPECT_TRUE(core::NoWindowTitled(finder, "screen saver"));
+    XDestroyWindow(m_display, w);
+    XSync(m_display, False);
+    EXPECT_TRUE(core::NoWindowTitled(finder, "screen saver running"));
+}
+
+TEST_F(X11Test, FindsAReparentedWindowByItsUtf8Name)
+{
+    DesktopWindowFinder finder(DisplayKind::X11);
+    const Window frame = make_window(root());
+    const Window client = make_window(frame);
+    const std::string title = "Caf\xc3\xa9 show";
+    set_utf8_title(client, title);
+    EXPECT_FALSE(core::NoWindowTitled(finder, title));
+    XDestroyWindow(m_display, frame);
+    XSync(m_display, False);
+    EXPECT_TRUE(core::NoWindowTitled(finder, title));
+}
+
+TEST_F(X11Test, ServerIsReachable)
+{
+    EXPECT_TRUE(XServerReachable());
+}
+
+} // namespace
+} // namespace framory::qt
