@@ -77,16 +77,23 @@ TEST(IniDocument, LineBreakInAValueCannotAddAKey)
 
 TEST(IniDocument, ManyKeysStayFindable)
 {
-    IniDocument doc = IniDocument::Parse("[Options]\nfolders_total=2\n");
+    std::string text = "[Options]\nfolders_total=2\n";
     for (int i = 1; i <= 10000; ++i) {
-        doc.set("Options", "folder" + std::to_string(i), std::to_string(i));
+        text += "folder" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     }
+    text += "[Config]\ninstall_path=/x\n";
+    IniDocument doc = IniDocument::Parse(text);
     doc.set("Options", "folders_total", "10000");
+    doc.set("Options", "misc", "xe");
+    doc.set("Config", "dir_path", "/d/");
     const IniDocument again = IniDocument::Parse(doc.render());
     EXPECT_EQ(again.get("Options", "folder1"), "1");
     EXPECT_EQ(again.get("Options", "folder10000"), "10000");
     EXPECT_EQ(again.get("Options", "folders_total"), "10000");
-    EXPECT_EQ(again.entry_count(), 10001u);
+    EXPECT_EQ(again.get("Options", "misc"), "xe");
+    EXPECT_EQ(again.get("Config", "install_path"), "/x");
+    EXPECT_EQ(again.get("Config", "dir_path"), "/d/");
+    EXPECT_EQ(again.entry_count(), 10004u);
 }
 
 } // namespace
