@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -106,6 +107,37 @@ public:
     virtual double width_twips() = 0;
     virtual double height_twips() = 0;
     virtual void move_to_twips(double left, double top) = 0;
+};
+
+// The clock: seconds since midnight, with a fractional part.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual double seconds_since_midnight() = 0;
+};
+
+// The random generator of the show: reseeded from the clock where the show
+// says so, drawing numbers in [0, 1).
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    virtual void reseed_from_clock() = 0;
+    virtual double draw() = 0;
+};
+
+// One pass over a folder's ordinary files: no folders, no hidden files.
+class DirectoryListing {
+public:
+    virtual ~DirectoryListing() = default;
+    // The next name, or nothing when the listing has ended (or failed).
+    virtual std::optional<std::string> next_name() = 0;
+};
+
+class DirectoryLister {
+public:
+    virtual ~DirectoryLister() = default;
+    // Starts listing a folder; nothing when it cannot be listed.
+    virtual std::unique_ptr<DirectoryListing> list(const std::string& folder) = 0;
 };
 
 struct Program;
