@@ -82,6 +82,9 @@ public:
     void set_snapshot_mode(core::SnapshotMode m) override { log("snapshot=" + std::to_string(static_cast<int>(m))); }
     std::shared_ptr<const core::PictureObject> snapshot_picture() const override { return nullptr; }
     void empty_preview() override { log("empty"); }
+    void prepare(const std::string& path) override { log("prepare=" + path); }
+    double component_width() const override { return 0; }
+    double component_height() const override { return 0; }
 
 private:
     static std::string num(double v)
@@ -110,7 +113,11 @@ public:
     void bring_to_front() override { log("front"); }
     void refresh() override { log("refresh"); }
     void set_events(core::ComponentEvents e) override { events = std::move(e); }
-    void set_caption(const std::string& text) override { log("caption=" + text); }
+    void set_caption(const std::string& text) override
+    {
+        log("caption=" + text);
+        set_caption_text(text);
+    }
     void set_effect(int n) override { log("effect=" + std::to_string(n)); }
     void set_effect_grain(int g) override { log("grain=" + std::to_string(g)); }
     void set_effect_pace(int p) override { log("pace=" + std::to_string(p)); }
@@ -121,6 +128,13 @@ public:
     void set_effect_cancel(int m) override { log("cancel=" + std::to_string(m)); }
     void set_text_size(int p) override { log("text_size=" + std::to_string(p)); }
     void set_bold(bool b) override { log(std::string("bold=") + (b ? "1" : "0")); }
+    // A label sizes itself to its caption: 10 units a character, 20 high.
+    double component_width() const override { return 10.0 * static_cast<double>(m_caption.size()); }
+    double component_height() const override { return m_caption.empty() ? 0.0 : 20.0; }
+    void set_caption_text(const std::string& text) { m_caption = text; }
+
+private:
+    std::string m_caption;
 };
 
 class RecordingFXSnd : public core::FXSnd {

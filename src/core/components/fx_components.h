@@ -95,6 +95,12 @@ public:
     virtual std::shared_ptr<const PictureObject> snapshot_picture() const = 0;
     // 148: empties the folder editor's preview.
     virtual void empty_preview() = 0;
+    // Not a property: the file that will be loaded next, so the component
+    // can decode it meanwhile. Loading it later gives the same result.
+    virtual void prepare(const std::string& path) = 0;
+    // The component's size in the window's units.
+    virtual double component_width() const = 0;
+    virtual double component_height() const = 0;
 };
 
 class FXLabel : public FXVisual {
@@ -116,17 +122,27 @@ public:
     // 12: text size in points; 13: bold.
     virtual void set_text_size(int points) = 0;
     virtual void set_bold(bool bold) = 0;
+    // The label's size in the window's units; it sizes itself to its caption.
+    virtual double component_width() const = 0;
+    virtual double component_height() const = 0;
 };
 
-// The snapshot sequence: mode 2, then 1, then, with the component shown and
-// in front, 3; afterwards the picture holds the screen under it.
-inline void SnapshotSequence(FXImage& image)
+// The snapshot sequence: mode 2, then 1, then, with the component in front
+// and shown, 3; afterwards the picture holds the screen under it. Pending
+// window messages run before and after the capture where a pump is given.
+inline void SnapshotSequence(FXImage& image, const std::function<void()>& let_messages_run = {})
 {
     image.set_snapshot_mode(SnapshotMode::Step2);
     image.set_snapshot_mode(SnapshotMode::Step1);
-    image.show();
     image.bring_to_front();
+    image.show();
+    if (let_messages_run) {
+        let_messages_run();
+    }
     image.set_snapshot_mode(SnapshotMode::Capture);
+    if (let_messages_run) {
+        let_messages_run();
+    }
 }
 
 } // namespace framory::core

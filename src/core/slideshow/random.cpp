@@ -41,7 +41,7 @@ int WholeDraw(int n, double r)
     // A draw a hair below 1 can round up to n + 1 in floating point; the
     // result stays within 1 to n.
     const int whole = static_cast<int>(std::floor(static_cast<double>(n) * r + 1.0));
-    return whole < 1 ? 1 : (whole > n ? n : whole);
+    return (n >= 1 && whole > n) ? n : whole;
 }
 
 } // namespace framory::core

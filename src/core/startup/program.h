@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/settings/settings.h"
+#include "core/slideshow/show_state.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -27,6 +28,10 @@ struct Program {
     std::int32_t host_window = 0;
     bool show_running = false;
     bool config_preview = false;
+
+    // The show's shared values; its lists live from the show's load to the
+    // end of the run.
+    ShowState show;
 };
 
 } // namespace framory::core
