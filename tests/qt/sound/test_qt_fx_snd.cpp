@@ -1,0 +1,556 @@
+// The sound player against SDL's disk driver: every sample it plays is
+// written to a raw file, paced in real time, which the tests read back.
+
+#include "qt/sound/qt_fx_snd.h"
+#include "qt/sound/sound_output.h"
+#include "sound_files.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace framory::qt {
+namespace {
+
+using core::SoundDevice;
+using test::ToneSpec;
+using test::WavEncoding;
+
+const std::string data_dir = FRAMORY_SOUND_TEST_DATA;
+
+// A sample counts as sound above this level (of 32767); the tones are written
+// at half of full scale, about 16000.
+constexpr int audible_level = 3000;
+
+// How far from the end of the sound the completion may come, in ms. On the
+// early side: the disk driver's pacing runs about 1 % fast, and SDL_mixer's
+// resampler drops the last few ms of a file below the device rate (about
+// 45 ms of an 11025 Hz file), so such a sound is heard to end that much early.
+constexpr double allowed_early_ms = 60;
+constexpr double allowed_late_ms = 100;
+// How much shorter than the file a tone may be heard, in seconds, for the
+// same reason. A file read at the wrong rate would be off by half or double.
+constexpr double allowed_short_s = 0.06;
+
+QCoreApplication& application()
+{
+    static int argc = 1;
+    static char name[] = "test_qt_fx_snd";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+class SoundTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        application();
+        ASSERT_TRUE(m_dir.isValid());
+        m_output_file = path("output.raw");
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QByteArray::fromStdString(m_output_file));
+        qunsetenv("TIMIDITY_CFG");
+        m_output = std::make_unique<SoundOutput>();
+        m_clock.start();
+    }
+
+    void TearDown() override
+    {
+        m_players.clear();
+        m_output.reset();
+    }
+
+    std::string path(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
+
+    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const
+    {
+        const std::string file = path(name);
+        test::write_file(file, bytes);
+        return file;
+    }
+
+    struct Player {
+        std::unique_ptr<QtFXSnd> sound;
+        std::vector<qint64> completions; // ms on the test clock
+        bool off_ui_thread = false;
+    };
+
+    Player& make_player()
+    {
+        auto player = std::make_unique<Player>();
+        player->sound = std::make_unique<QtFXSnd>(*m_output);
+        Player* raw = player.get();
+        player->sound->set_finished_handler([this, raw] {
+            raw->completions.push_back(m_clock.elapsed());
+            if (QThread::currentThread() != QCoreApplication::instance()->thread()) {
+                raw->off_ui_thread = true;
+            }
+        });
+        m_players.push_back(std::move(player));
+        return *raw;
+    }
+
+    qint64 now() const { return m_clock.elapsed(); }
+
+    // Runs the event loop until `done` or `timeout_ms`; false on time-out.
+    template <typename Done>
+    bool run_until(Done done, int timeout_ms)
+    {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done()) {
+            if (waited.elapsed() > timeout_ms) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QThread::msleep(1);
+        }
+        return true;
+    }
+
+    void run_for(int ms)
+    {
+        run_until([] { return false; }, ms);
+    }
+
+    // The samples written so far by the disk driver (stereo, 16-bit).
+    std::vector<std::int16_t> output_samples() const
+    {
+        QFile file(QString::fromStdString(m_output_file));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {};
+        }
+        const QByteArray bytes = file.readAll();
+        std::vector<std::int16_t> samples(static_cast<std::size_t>(bytes.size()) / 2);
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * 2);
+        return samples;
+    }
+
+    std::size_t output_frames() const
+    {
+        return static_cast<std::size_t>(QFile(QString::fromStdString(m_output_file)).size()) / 4;
+    }
+
+    static int peak(const std::vector<std::int16_t>& samples, std::size_t from_frame = 0,
+        std::size_t to_frame = SIZE_MAX)
+    {
+        int level = 0;
+        const std::size_t end = std::min(samples.size(), to_frame == SIZE_MAX ? SIZE_MAX : to_frame * 2);
+        for (std::size_t i = from_frame * 2; i < end; ++i) {
+            level = std::max(level, std::abs(static_cast<int>(samples[i])));
+        }
+        return level;
+    }
+
+    // Seconds between the first and the last audible sample.
+    static double audible_span(const std::vector<std::int16_t>& samples)
+    {
+        const auto loud = [](std::int16_t s) { return std::abs(static_cast<int>(s)) > audible_level; };
+        const auto first = std::find_if(samples.begin(), samples.end(), loud);
+        const auto last = std::find_if(samples.rbegin(), samples.rend(), loud);
+        if (first == samples.end()) {
+            return 0;
+        }
+        const auto frames = (std::distance(first, last.base()) + 1) / 2;
+        return static_cast<double>(frames) / 44100.0;
+    }
+
+    void expect_output_format()
+    {
+        const std::optional<SoundFormat> format = m_output->format();
+        ASSERT_TRUE(format.has_value());
+        EXPECT_EQ(format->rate, 44100);
+        EXPECT_EQ(format->channels, 2);
+    }
+
+    QTemporaryDir m_dir;
+    std::string m_output_file;
+    std::unique_ptr<SoundOutput> m_output;
+    std::vector<std::unique_ptr<Player>> m_players;
+    QElapsedTimer m_clock;
+};
+
+// --- Sounds that play to their end --------------------------------------
+
+struct PlayCase {
+    const char* name;
+    std::optional<ToneSpec> tone; // a tone file written by the test, else `sample`
+    const char* sample;
+    std::optional<int> midi_format; // a one-note MIDI file written by the test
+    double seconds;                 // how long the sound lasts
+};
+
+void PrintTo(const PlayCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PlaysToEnd : public SoundTest, public ::testing::WithParamInterface<PlayCase> {};
+
+TEST_P(PlaysToEnd, IsHeardAndCompletesOnceOnTheUiThreadAtItsEnd)
+{
+    const PlayCase& c = GetParam();
+    std::string file;
+    if (c.tone) {
+        file = write("tone.wav", test::make_tone_wav(*c.tone));
+    } else if (c.midi_format) {
+        file = write("note.mid", test::make_one_note_midi(*c.midi_format, static_cast<int>(c.seconds * 1000)));
+    } else {
+        file = data_dir + "/" + c.sample;
+    }
+    Player& player = make_player();
+    player.sound->set_device(c.midi_format ? SoundDevice::Midi : SoundDevice::Wave);
+    const qint64 started = now();
+    player.sound->set_sound_file(file);
+    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }, static_cast<int>(c.seconds * 1000) + 2000));
+    run_for(250); // a second completion would arrive in this time
+
+    ASSERT_EQ(player.completions.size(), 1U);
+    EXPECT_FALSE(player.off_ui_thread);
+    const double delay_ms = static_cast<double>(player.completions[0] - started) - c.seconds * 1000.0;
+    EXPECT_GE(delay_ms, -allowed_early_ms);
+    EXPECT_LE(delay_ms, allowed_late_ms);
+    expect_output_format();
+    const std::vector<std::int16_t> samples = output_samples();
+    EXPECT_GT(peak(samples), audible_level);
+    if (c.tone) {
+        // A file read at the wrong rate or as the wrong sample type would be
+        // heard for the wrong time, or not as a steady tone.
+        EXPECT_LE(audible_span(samples), c.seconds + 0.005);
+        EXPECT_GE(audible_span(samples), c.seconds - allowed_short_s);
+    }
+    std::printf("[ measured ] %s: completion %+.1f ms from the end, heard for %.3f s\n", c.name, delay_ms,
+        audible_span(samples));
+}
+
+INSTANTIATE_TEST_SUITE_P(Wav, PlaysToEnd,
+    ::testing::Values(
+        PlayCase{"unsigned8_mono_11025", ToneSpec{WavEncoding::Unsigned8, 1, 11025, 3308}, nullptr, {}, 3308 / 11025.0},
+        PlayCase{"signed16_stereo_22050", ToneSpec{WavEncoding::Signed16, 2, 22050, 6615}, nullptr, {}, 0.3},
+        PlayCase{"signed24_mono_48000", ToneSpec{WavEncoding::Signed24, 1, 48000, 14400}, nullptr, {}, 0.3},
+        PlayCase{"signed32_stereo_44100", ToneSpec{WavEncoding::Signed32, 2, 44100, 13230}, nullptr, {}, 0.3},
+        PlayCase{"float32_stereo_32000", ToneSpec{WavEncoding::Float32, 2, 32000, 9600}, nullptr, {}, 0.3},
+        PlayCase{"ima_adpcm_mono_22050", ToneSpec{WavEncoding::ImaAdpcm, 1, 22050, 505 * 13}, nullptr, {},
+            505 * 13 / 22050.0},
+        PlayCase{"sample_8bit_mono_11k", {}, "sword_8bit_mono_11k.wav", {}, 11414 / 11025.0},
+        PlayCase{"sample_16bit_stereo_22k", {}, "sword_16bit_stereo_22k.wav", {}, 22829 / 22050.0},
+        PlayCase{"sample_ms_adpcm_mono_22k", {}, "sword_ms_adpcm_mono_22k.wav", {}, 22829 / 22050.0}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(Midi, PlaysToEnd,
+    ::testing::Values(PlayCase{"format0_one_note", {}, nullptr, 0, 0.4}, PlayCase{"format1_one_note", {}, nullptr, 1, 0.4}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// --- The content decides, not the name or the device --------------------
+
+TEST_F(SoundTest, ContentDecidesWhatPlaysWhateverTheNameAndDevice)
+{
+    // A MIDI file named .wav, set with the wave device, and a WAV file named
+    // .mid, set with the MIDI device: both play as what they are.
+    const std::string midi_as_wav = write("tune.wav", test::make_one_note_midi(0, 400));
+    const std::string wav_as_midi = write("tone.mid", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 13230}));
+    Player& player = make_player();
+
+    for (const auto& [file, device] : {std::pair{midi_as_wav, SoundDevice::Wave}, std::pair{wav_as_midi, SoundDevice::Midi}}) {
+        const std::size_t before = player.completions.size();
+        const std::size_t first_frame = output_frames();
+        const qint64 started = now();
+        player.sound->set_device(device);
+        player.sound->set_sound_file(file);
+        ASSERT_TRUE(run_until([&] { return player.completions.size() > before; }, 3000)) << file;
+        EXPECT_GT(player.completions.back() - started, 250) << file << " was not played";
+        run_for(60);
+        EXPECT_GT(peak(output_samples(), first_frame), audible_level) << file;
+    }
+}
+
+// --- Stopped and replaced sounds raise nothing --------------------------
+
+struct StopCase {
+    const char* name;
+    const char* sample;
+    void (*stop)(QtFXSnd&);
+};
+
+class StopsSilently : public SoundTest, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(StopsSilently, ASoundStoppedHalfwayFallsSilentAndNeverCompletes)
+{
+    const StopCase& c = GetParam();
+    Player& player = make_player();
+    player.sound->set_sound_file(data_dir + "/" + c.sample);
+    run_for(400);
+    const std::size_t stopped_at = output_frames();
+    c.stop(*player.sound);
+    run_for(1300); // past the end the sound would have had
+
+    EXPECT_TRUE(player.completions.empty());
+    const std::vector<std::int16_t> samples = output_samples();
+    EXPECT_GT(peak(samples, 0, stopped_at), audible_level) << "nothing was heard before the stop";
+    // Three blocks of slack: the one being mixed, and the driver's write buffer.
+    EXPECT_EQ(peak(samples, stopped_at + 3 * 1024), 0) << "still heard after the stop";
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, StopsSilently,
+    ::testing::Values(StopCase{"stop_sequence_wav", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { core::StopSequence(s); }},
+        StopCase{"stop_sequence_midi", "c_major_scale_type0.mid", [](QtFXSnd& s) { core::StopSequence(s); }},
+        StopCase{"stop_sequence_format1_midi", "multichannel_chords_type1.mid",
+            [](QtFXSnd& s) { core::StopSequence(s); }},
+        StopCase{"empty_file_name", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { s.set_sound_file(""); }},
+        StopCase{"command_close", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { s.set_command(11); }},
+        StopCase{"command_reset", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { s.set_command(1); }}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(SoundTest, ResetReturnsTheDeviceToWaveAndUnknownCommandsChangeNothing)
+{
+    Player& player = make_player();
+    player.sound->set_device(SoundDevice::Midi);
+    player.sound->set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
+    player.sound->set_command(7);
+    EXPECT_EQ(player.sound->device(), SoundDevice::Midi);
+    EXPECT_EQ(player.sound->sound_file(), data_dir + "/sword_16bit_mono_44k.wav");
+    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }, 3000)) << "an unknown command stopped the sound";
+    player.sound->set_command(1);
+    EXPECT_EQ(player.sound->device(), SoundDevice::Wave);
+    EXPECT_EQ(player.sound->sound_file(), "");
+}
+
+struct ReplaceCase {
+    const char* name;
+    const char* first;
+    int replace_after_ms;
+};
+
+void PrintTo(const ReplaceCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ReplacedSound : public SoundTest, public ::testing::WithParamInterface<ReplaceCase> {};
+
+TEST_P(ReplacedSound, OnlyTheNewSoundCompletes)
+{
+    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 13230}));
+    Player& player = make_player();
+    player.sound->set_sound_file(data_dir + "/" + GetParam().first);
+    run_for(GetParam().replace_after_ms);
+    const qint64 replaced = now();
+    player.sound->set_sound_file(tone);
+    run_for(1500); // past the end of the first sound too
+
+    ASSERT_EQ(player.completions.size(), 1U);
+    const double delay_ms = static_cast<double>(player.completions[0] - replaced) - 300.0;
+    EXPECT_GE(delay_ms, -allowed_early_ms);
+    EXPECT_LE(delay_ms, allowed_late_ms);
+}
+
+// The bad file is replaced before its completion, which is already on its way.
+INSTANTIATE_TEST_SUITE_P(First, ReplacedSound,
+    ::testing::Values(ReplaceCase{"wav", "sword_16bit_mono_44k.wav", 300},
+        ReplaceCase{"midi", "c_major_scale_type0.mid", 300}, ReplaceCase{"bad_file", "broken/zero_bytes.wav", 10}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_F(SoundTest, APlayerSilencedByAnotherGetsNoCompletionAndCannotStopTheOther)
+{
+    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 22050}));
+    Player& show = make_player();
+    Player& editor = make_player();
+    show.sound->set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
+    run_for(200);
+    editor.sound->set_sound_file(tone);
+    core::StopSequence(*show.sound); // must not touch the editor's sound
+    run_for(1500);
+
+    EXPECT_TRUE(show.completions.empty());
+    EXPECT_EQ(editor.completions.size(), 1U);
+}
+
+TEST_F(SoundTest, APlayerDestroyedWhilePlayingFallsSilent)
+{
+    Player& player = make_player();
+    player.sound->set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
+    run_for(300);
+    player.sound.reset();
+    const std::size_t destroyed_at = output_frames();
+    run_for(1000);
+    EXPECT_TRUE(player.completions.empty());
+    EXPECT_EQ(peak(output_samples(), destroyed_at + 3 * 1024), 0);
+}
+
+// --- The UI thread may be busy --------------------------------------------
+
+TEST_F(SoundTest, SoundGoesOnWhileTheUiThreadIsBusy)
+{
+    Player& player = make_player();
+    const qint64 started = now();
+    player.sound->set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
+    const std::size_t before = output_frames();
+    QThread::msleep(500); // the UI thread does nothing else, as in a long effect
+    const std::size_t after = output_frames();
+
+    EXPECT_GE(after - before, 44100U * 35 / 100) << "the audio stalled with the UI thread";
+    EXPECT_GT(peak(output_samples(), before, after), audible_level);
+    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }, 3000));
+    EXPECT_NEAR(static_cast<double>(player.completions[0] - started), 45657 / 44.1, allowed_late_ms);
+}
+
+// --- Files that cannot be played ------------------------------------------
+
+struct BadCase {
+    const char* file;
+    // False for the damaged files that still hold a playable part, which
+    // plays before the completion.
+    bool prompt;
+};
+
+void PrintTo(const BadCase& c, std::ostream* out)
+{
+    *out << c.file;
+}
+
+class BadFile : public SoundTest, public ::testing::WithParamInterface<BadCase> {};
+
+TEST_P(BadFile, NeverCrashesAndCompletesOnceAfterTheCallReturns)
+{
+    const std::string name = GetParam().file;
+    std::string file = data_dir + "/" + name;
+    if (name == "not_a_sound.wav") {
+        file = write(name, {'t', 'e', 'x', 't', ' ', 'o', 'n', 'l', 'y', '\n'});
+    } else if (name == "missing.wav") {
+        file = path(name);
+    }
+    Player& player = make_player();
+    const qint64 started = now();
+    player.sound->set_sound_file(file);
+    EXPECT_TRUE(player.completions.empty()) << "completion raised from inside set_sound_file";
+    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }, 10000));
+    if (GetParam().prompt) {
+        EXPECT_LE(player.completions[0] - started, 200);
+    }
+    run_for(200);
+    EXPECT_EQ(player.completions.size(), 1U);
+    EXPECT_FALSE(player.off_ui_thread);
+}
+
+INSTANTIATE_TEST_SUITE_P(Broken, BadFile,
+    ::testing::Values(BadCase{"broken/wav_fuzz_crash.wav", true}, BadCase{"broken/wav_truncated_half.wav", false},
+        BadCase{"broken/zero_bytes.wav", true}, BadCase{"broken/midi_corrupt_missing_byte.mid", false},
+        BadCase{"broken/midi_format0_with_2_tracks.mid", true}, BadCase{"not_a_sound.wav", true},
+        BadCase{"missing.wav", true}, BadCase{"broken", true}, BadCase{"hound_extensible_32bit_48k_stereo.wav", true},
+        BadCase{"hound_nonstandard_01.wav", true}),
+    [](const auto& p) {
+        std::string name = p.param.file;
+        name = name.substr(name.rfind('/') + 1);
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
+    });
+
+TEST_F(SoundTest, AFolderOfBadFilesDoesNotSpinTheProcessor)
+{
+    // The worst caller: it starts the next bad file from the completion itself.
+    const std::string text = write("a.mid", {'n', 'o', 'p', 'e'});
+    Player& player = make_player();
+    int starts = 0;
+    player.sound->set_finished_handler([&] {
+        ++starts;
+        player.sound->set_sound_file(text);
+    });
+    rusage before{};
+    getrusage(RUSAGE_SELF, &before);
+    player.sound->set_sound_file(text);
+    run_until([] { return false; }, 1000);
+    rusage after{};
+    getrusage(RUSAGE_SELF, &after);
+
+    const auto cpu_ms = [](const rusage& r) {
+        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
+    };
+    EXPECT_GE(starts, 5);
+    EXPECT_LE(starts, 1000 / SoundOutput::unplayable_delay_ms + 1);
+    // The test's own event loop polls every millisecond; a spinning player
+    // would use the whole second.
+    EXPECT_LT(cpu_ms(after) - cpu_ms(before), 400.0);
+}
+
+// --- No sound device, no patch set ------------------------------------------
+
+TEST_F(SoundTest, WithoutAnAudioDriverSoundsCompleteSilentlyAndPromptly)
+{
+    qputenv("SDL_AUDIODRIVER", "nonexistent");
+    const std::string note = write("note.mid", test::make_one_note_midi(1, 400));
+    Player& player = make_player();
+    const std::vector<std::string> files{data_dir + "/sword_16bit_mono_44k.wav", note, data_dir + "/broken/zero_bytes.wav"};
+    for (const std::string& file : files) {
+        const qint64 started = now();
+        const std::size_t before = player.completions.size();
+        player.sound->set_sound_file(file);
+        ASSERT_TRUE(run_until([&] { return player.completions.size() > before; }, 1000)) << file;
+        EXPECT_LE(player.completions.back() - started, 200) << file;
+    }
+    EXPECT_FALSE(m_output->open());
+    EXPECT_FALSE(m_output->format().has_value());
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(m_output_file)));
+
+    // A stop still cancels the pending completion.
+    player.sound->set_sound_file(files[0]);
+    core::StopSequence(*player.sound);
+    run_for(300);
+    EXPECT_EQ(player.completions.size(), files.size());
+}
+
+TEST_F(SoundTest, WithoutAPatchSetMidiCompletesSilentlyAndWaveStillPlays)
+{
+    qputenv("TIMIDITY_CFG", QByteArray::fromStdString(path("no-such-patches.cfg")));
+    const std::string note = write("note.mid", test::make_one_note_midi(0, 400));
+    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 13230}));
+    Player& player = make_player();
+
+    const qint64 started = now();
+    player.sound->set_sound_file(note);
+    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }, 1000));
+    EXPECT_LE(player.completions[0] - started, 200);
+    EXPECT_EQ(m_output->midi_config(), path("no-such-patches.cfg"));
+    run_for(50);
+    EXPECT_EQ(peak(output_samples()), 0);
+
+    const std::size_t tone_start = output_frames();
+    player.sound->set_sound_file(tone);
+    ASSERT_TRUE(run_until([&] { return player.completions.size() == 2; }, 2000));
+    run_for(60);
+    EXPECT_GT(peak(output_samples(), tone_start), audible_level);
+}
+
+TEST_F(SoundTest, TheDeviceIsOpenedOnceAndReused)
+{
+    EXPECT_FALSE(m_output->format().has_value()) << "opened before first use";
+    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 4410}));
+    Player& player = make_player();
+    player.sound->set_sound_file(tone);
+    ASSERT_TRUE(run_until([&] { return player.completions.size() == 1; }, 2000));
+    run_for(300);
+    const std::size_t frames = output_frames();
+    player.sound->set_sound_file(tone);
+    ASSERT_TRUE(run_until([&] { return player.completions.size() == 2; }, 2000));
+    // Opening the disk device again would have started its file afresh.
+    EXPECT_GT(output_frames(), frames);
+    EXPECT_TRUE(m_output->open());
+}
+
+} // namespace
+} // namespace framory::qt
