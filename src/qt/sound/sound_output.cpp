@@ -89,14 +89,14 @@ std::vector<unsigned char> decode_wave(const std::string& path)
         SDL_RWclose(file);
         return {};
     }
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec audio_spec{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (SDL_LoadWAV_RW(file, 1, &spec, &samples, &length) == nullptr) {
+    if (SDL_LoadWAV_RW(file, 1, &audio_spec, &samples, &length) == nullptr) {
         return {};
     }
     std::uint32_t format_tag = 1;
-    switch (spec.format) {
+    switch (audio_spec.format) {
     case AUDIO_U8:
     case AUDIO_S16LSB:
     case AUDIO_S32LSB:
@@ -108,8 +108,8 @@ std::vector<unsigned char> decode_wave(const std::string& path)
         SDL_FreeWAV(samples);
         return {};
     }
-    const std::uint32_t bytes_per_sample = SDL_AUDIO_BITSIZE(spec.format) / 8U;
-    const std::uint32_t block_align = bytes_per_sample * spec.channels;
+    const std::uint32_t bytes_per_sample = SDL_AUDIO_BITSIZE(audio_spec.format) / 8U;
+    const std::uint32_t block_align = bytes_per_sample * audio_spec.channels;
     std::vector<unsigned char> wave;
     wave.reserve(44 + length);
     wave.insert(wave.end(), {'R', 'I', 'F', 'F'});
@@ -117,9 +117,9 @@ std::vector<unsigned char> decode_wave(const std::string& path)
     wave.insert(wave.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     put_le(wave, 16, 4);
     put_le(wave, format_tag, 2);
-    put_le(wave, spec.channels, 2);
-    put_le(wave, static_cast<std::uint32_t>(spec.freq), 4);
-    put_le(wave, static_cast<std::uint32_t>(spec.freq) * block_align, 4);
+    put_le(wave, audio_spec.channels, 2);
+    put_le(wave, static_cast<std::uint32_t>(audio_spec.freq), 4);
+    put_le(wave, static_cast<std::uint32_t>(audio_spec.freq) * block_align, 4);
     put_le(wave, block_align, 2);
     put_le(wave, bytes_per_sample * 8, 2);
     wave.insert(wave.end(), {'d', 'a', 't', 'a'});

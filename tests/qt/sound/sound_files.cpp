@@ -104,13 +104,13 @@ Bytes ima_data(int frames, int rate)
     return data;
 }
 
-Bytes pcm_data(const ToneSpec& spec)
+Bytes pcm_data(const ToneSpec& tone_spec)
 {
     Bytes data;
-    for (int frame = 0; frame < spec.frames; ++frame) {
-        const double value = tone(frame, spec.rate);
-        for (int channel = 0; channel < spec.channels; ++channel) {
-            switch (spec.encoding) {
+    for (int frame = 0; frame < tone_spec.frames; ++frame) {
+        const double value = tone(frame, tone_spec.rate);
+        for (int channel = 0; channel < tone_spec.channels; ++channel) {
+            switch (tone_spec.encoding) {
             case WavEncoding::Unsigned8:
                 data.push_back(static_cast<std::uint8_t>(std::lround(128.0 + value * 127.0)));
                 break;
@@ -153,22 +153,22 @@ int bits_of(WavEncoding encoding)
 
 } // namespace
 
-Bytes make_tone_wav(const ToneSpec& spec)
+Bytes make_tone_wav(const ToneSpec& tone_spec)
 {
-    const bool ima = spec.encoding == WavEncoding::ImaAdpcm;
-    if (ima && spec.channels != 1) {
+    const bool ima = tone_spec.encoding == WavEncoding::ImaAdpcm;
+    if (ima && tone_spec.channels != 1) {
         throw std::logic_error("the IMA ADPCM writer makes mono files only");
     }
-    const Bytes data = ima ? ima_data(spec.frames, spec.rate) : pcm_data(spec);
-    const int bits = bits_of(spec.encoding);
-    const int block_align = ima ? ima_block_align : spec.channels * bits / 8;
-    const int byte_rate = ima ? spec.rate * ima_block_align / ima_samples_per_block : spec.rate * block_align;
-    const std::uint32_t format_tag = ima ? 0x11 : spec.encoding == WavEncoding::Float32 ? 3 : 1;
+    const Bytes data = ima ? ima_data(tone_spec.frames, tone_spec.rate) : pcm_data(tone_spec);
+    const int bits = bits_of(tone_spec.encoding);
+    const int block_align = ima ? ima_block_align : tone_spec.channels * bits / 8;
+    const int byte_rate = ima ? tone_spec.rate * ima_block_align / ima_samples_per_block : tone_spec.rate * block_align;
+    const std::uint32_t format_tag = ima ? 0x11 : tone_spec.encoding == WavEncoding::Float32 ? 3 : 1;
 
     Bytes fmt;
     put_le(fmt, format_tag, 2);
-    put_le(fmt, static_cast<std::uint32_t>(spec.channels), 2);
-    put_le(fmt, static_cast<std::uint32_t>(spec.rate), 4);
+    put_le(fmt, static_cast<std::uint32_t>(tone_spec.channels), 2);
+    put_le(fmt, static_cast<std::uint32_t>(tone_spec.rate), 4);
     put_le(fmt, static_cast<std::uint32_t>(byte_rate), 4);
     put_le(fmt, static_cast<std::uint32_t>(block_align), 2);
     put_le(fmt, static_cast<std::uint32_t>(bits), 2);
@@ -185,7 +185,7 @@ Bytes make_tone_wav(const ToneSpec& spec)
     if (ima) {
         put_tag(body, "fact");
         put_le(body, 4, 4);
-        put_le(body, static_cast<std::uint32_t>(spec.frames), 4);
+        put_le(body, static_cast<std::uint32_t>(tone_spec.frames), 4);
     }
     put_tag(body, "data");
     put_le(body, static_cast<std::uint32_t>(data.size()), 4);

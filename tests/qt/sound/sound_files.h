@@ -18,7 +18,7 @@ struct ToneSpec {
 };
 
 // A RIFF WAVE file holding a tone at half of full scale.
-std::vector<std::uint8_t> make_tone_wav(const ToneSpec& spec);
+std::vector<std::uint8_t> make_tone_wav(const ToneSpec& tone_spec);
 
 // A Standard MIDI file of one piano note (middle C) lasting `note_ms`, the
 // track ending as the note is released. Format 0 puts tempo and note in one
