@@ -1,0 +1,165 @@
+#include "media/image/frame.h"
+
+#include <gtest/gtest.h>
+
+#include "media/effects/palette.h"
+
+namespace framory::media {
+namespace {
+
+constexpr std::uint32_t kPicture = 0xff336699u;
+
+// The show's fixed frame values.
+FrameSpec ShowFrame()
+{
+    FrameSpec f;
+    f.first = {PaletteColour(8), PaletteColour(15), 3, 1};
+    f.second = {PaletteColour(8), PaletteColour(15), 5, 2};
+    f.line_colour = PaletteColour(1);
+    f.line_size = 2;
+    return f;
+}
+
+TEST(Frame, SizesZeroDrawNothing)
+{
+    FrameSpec f = ShowFrame();
+    f.first.size = 0;
+    f.second.size = 0;
+    f.line_size = 0;
+    Image image(30, 20, kPicture);
+    DrawFrame(f, image);
+    EXPECT_EQ(image, Image(30, 20, kPicture));
+    EXPECT_EQ(FrameThickness(f), 0);
+    EXPECT_EQ(FrameInnerRect(f, {0, 0, 30, 20}), (PixelRect{0, 0, 30, 20}));
+}
+
+TEST(Frame, ShowValuesDrawLineGrooveAndSunkenEdgeFromTheOutsideIn)
+{
+    const FrameSpec f = ShowFrame();
+    Image image(40, 30, kPicture);
+    DrawFrame(f, image);
+    const std::uint32_t blue = PaletteColour(1);
+    const std::uint32_t grey = PaletteColour(8);
+    const std::uint32_t white = PaletteColour(15);
+    const int y = 15;
+    const int x = 20;
+    // Rings on the left (light side) and right (shadow side), outside in.
+    const std::uint32_t left[] = {blue, blue, grey, white, grey};
+    const std::uint32_t right[] = {blue, blue, white, grey, white};
+    for (int ring = 0; ring < 5; ++ring) {
+        EXPECT_EQ(image.at(ring, y), left[ring]) << "left ring " << ring;
+        EXPECT_EQ(image.at(39 - ring, y), right[ring]) << "right ring " << ring;
+        EXPECT_EQ(image.at(x, ring), left[ring]) << "top ring " << ring;
+        EXPECT_EQ(image.at(x, 29 - ring), right[ring]) << "bottom ring " << ring;
+    }
+    const PixelRect inner = FrameInnerRect(f, {0, 0, 40, 30});
+    EXPECT_EQ(inner, (PixelRect{5, 5, 30, 20}));
+    for (int yy = inner.top; yy < inner.top + inner.height; ++yy) {
+        for (int xx = inner.left; xx < inner.left + inner.width; ++xx) {
+            ASSERT_EQ(image.at(xx, yy), kPicture);
+        }
+    }
+}
+
+TEST(Frame, EachElementLandsWhereTheSizesSay)
+{
+    struct Case {
+        int line, second, first;
+    };
+    for (const Case& c : {Case{0, 0, 3}, Case{0, 4, 0}, Case{1, 0, 2}, Case{3, 2, 1}}) {
+        FrameSpec f;
+        f.line_size = c.line;
+        f.line_colour = 0xff000001u;
+        f.second = {0xff000002u, 0xff000002u, kFrameFlat, c.second};
+        f.first = {0xff000003u, 0xff000003u, kFrameFlat, c.first};
+        Image image(50, 40, kPicture);
+        DrawFrame(f, image);
+        std::vector<std::uint32_t> expected;
+        expected.insert(expected.end(), static_cast<std::size_t>(c.line), 0xff000001u);
+        expected.insert(expected.end(), static_cast<std::size_t>(c.second), 0xff000002u);
+        expected.insert(expected.end(), static_cast<std::size_t>(c.first), 0xff000003u);
+        expected.push_back(kPicture);
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            const int k = static_cast<int>(i);
+            EXPECT_EQ(image.at(k, 20), expected[i]) << c.line << c.second << c.first << " ring " << k;
+            EXPECT_EQ(image.at(25, 39 - k), expected[i]) << c.line << c.second << c.first << " ring " << k;
+        }
+    }
+}
+
+TEST(Frame, StylesChooseTheColoursOfEachSide)
+{
+    const std::uint32_t a = 0xff111111u;
+    const std::uint32_t b = 0xffeeeeeeu;
+    struct Case {
+        int style;
+        std::uint32_t outer_light, outer_shadow, inner_light, inner_shadow;
+    };
+    for (const Case& c : {Case{kFrameFlat, a, a, a, a}, Case{kFrameFlatSecond, b, b, b, b},
+                          Case{kFrameRaised, b, a, b, a}, Case{kFrameSunken, a, b, a, b},
+                          Case{kFrameRidge, b, a, a, b}, Case{kFrameGroove, a, b, b, a}, Case{42, a, a, a, a}}) {
+        FrameSpec f;
+        f.first = {a, b, c.style, 2};
+        Image image(20, 20, kPicture);
+        DrawFrame(f, image);
+        EXPECT_EQ(image.at(0, 10), c.outer_light) << FrameStyleName(c.style);
+        EXPECT_EQ(image.at(19, 10), c.outer_shadow) << FrameStyleName(c.style);
+        EXPECT_EQ(image.at(1, 10), c.inner_light) << FrameStyleName(c.style);
+        EXPECT_EQ(image.at(18, 10), c.inner_shadow) << FrameStyleName(c.style);
+    }
+    FrameSpec shaded;
+    shaded.first = {0xff000000u, 0xffc0c0c0u, kFrameShaded, 3};
+    Image image(20, 20, kPicture);
+    DrawFrame(shaded, image);
+    EXPECT_EQ(image.at(0, 10), 0xff000000u);
+    EXPECT_EQ(image.at(1, 10), 0xff606060u);
+    EXPECT_EQ(image.at(2, 10), 0xffc0c0c0u);
+    FrameSpec dotted;
+    dotted.first = {a, b, kFrameDotted, 2};
+    Image dots(20, 20, kPicture);
+    DrawFrame(dotted, dots);
+    EXPECT_EQ(dots.at(0, 0), a);
+    EXPECT_EQ(dots.at(2, 0), b);
+    EXPECT_EQ(dots.at(4, 0), a);
+}
+
+TEST(Frame, StaysInsideItsRectangle)
+{
+    const FrameSpec f = ShowFrame();
+    Image image(60, 40, kPicture);
+    const PixelRect r{10, 5, 30, 20};
+    DrawFrame(f, r, image);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            const bool inside = x >= r.left && x < r.left + r.width && y >= r.top && y < r.top + r.height;
+            const bool inner = x >= 15 && x < 35 && y >= 10 && y < 20;
+            if (!inside || inner) {
+                ASSERT_EQ(image.at(x, y), kPicture) << x << "," << y;
+            } else {
+                ASSERT_NE(image.at(x, y), kPicture) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(Frame, OversizedOrOffImageFramesAreClipped)
+{
+    FrameSpec f = ShowFrame();
+    f.first.size = 1000000;
+    f.line_size = 1 << 30;
+    Image image(12, 9, kPicture);
+    DrawFrame(f, image);
+    EXPECT_EQ(image.at(6, 4), PaletteColour(1)); // the line fills it all
+    EXPECT_EQ(FrameInnerRect(f, {0, 0, 12, 9}).width, 0);
+    Image other(12, 9, kPicture);
+    DrawFrame(ShowFrame(), PixelRect{-20, -20, 25, 25}, other);
+    // Only the bottom-right corner of the frame is on the image: the outer
+    // line's corner at (4, 4), the first band's shadow side at (0, 0).
+    EXPECT_EQ(other.at(4, 4), PaletteColour(1));
+    EXPECT_EQ(other.at(0, 0), PaletteColour(15));
+    EXPECT_EQ(other.at(5, 5), kPicture);
+    EXPECT_EQ(other.at(11, 8), kPicture);
+}
+
+} // namespace
+} // namespace framory::media
