@@ -1,0 +1,29 @@
+#pragma once
+
+#include "media/image/image.h"
+
+#include <QImage>
+
+namespace framory::qt {
+
+// A QImage that reads the picture's pixels in place; it must not outlive
+// the picture.
+inline QImage WrapImage(const media::Image& image)
+{
+    return QImage(reinterpret_cast<const uchar*>(image.data()), image.width(), image.height(),
+                  static_cast<qsizetype>(image.width()) * 4, QImage::Format_ARGB32);
+}
+
+// A copy of a QImage as a plain picture.
+inline media::Image ToImage(const QImage& source)
+{
+    const QImage rgb = source.convertToFormat(QImage::Format_ARGB32);
+    media::Image out(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(rgb.constScanLine(y));
+        std::copy(row, row + rgb.width(), out.row(y));
+    }
+    return out;
+}
+
+} // namespace framory::qt

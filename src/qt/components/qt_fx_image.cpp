@@ -1,0 +1,194 @@
+#include "qt/components/qt_fx_image.h"
+
+#include "media/effects/palette.h"
+#include "media/image/scale.h"
+#include "qt/components/image_bridge.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace framory::qt {
+
+namespace {
+
+int status_code(media::DecodeStatus status)
+{
+    switch (status) {
+    case media::DecodeStatus::Ok:
+        return 0;
+    case media::DecodeStatus::NotAPicture:
+        return 1;
+    case media::DecodeStatus::TooLarge:
+        return 2;
+    case media::DecodeStatus::Corrupt:
+        return 3;
+    }
+    return 1;
+}
+
+// Copies pixels, laying see-through ones over black, so the component
+// always shows opaque pixels whatever lies behind it.
+void copy_opaque(const std::uint32_t* src, std::uint32_t* dst, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t p = src[i];
+        const std::uint32_t a = p >> 24;
+        if (a == 0xffu) {
+            dst[i] = p;
+            continue;
+        }
+        const std::uint32_t r = ((p >> 16) & 0xffu) * a / 255u;
+        const std::uint32_t g = ((p >> 8) & 0xffu) * a / 255u;
+        const std::uint32_t b = (p & 0xffu) * a / 255u;
+        dst[i] = 0xff000000u | (r << 16) | (g << 8) | b;
+    }
+}
+
+} // namespace
+
+QtFXImage::QtFXImage(QWidget* parent, double units_per_pixel) : EffectWidget(parent, units_per_pixel)
+{
+    QWidget::hide();
+}
+
+void QtFXImage::prepare(const std::string& path)
+{
+    m_ahead.request(path, m_bounds);
+}
+
+void QtFXImage::hide()
+{
+    finish_effect();
+    QWidget::hide();
+}
+
+void QtFXImage::set_file_name(const std::string& path)
+{
+    m_path = path;
+    if (path.empty()) {
+        m_status = 0;
+        m_natural = {};
+        m_picture = media::Image();
+        m_content = Content::Nothing;
+        content_changed();
+        return;
+    }
+    media::DecodeResult result = m_ahead.take(path, m_bounds);
+    m_status = status_code(result.status);
+    m_natural = result.ok() ? result.natural : media::Size{};
+    m_picture = result.ok() ? std::move(result.image) : media::Image();
+    m_content = result.ok() ? Content::Picture : Content::Nothing;
+    content_changed();
+}
+
+void QtFXImage::set_band1_colour_a(int colour)
+{
+    m_frame_spec.first.colour_1 = media::PaletteColour(colour);
+}
+
+void QtFXImage::set_band1_colour_b(int colour)
+{
+    m_frame_spec.first.colour_2 = media::PaletteColour(colour);
+}
+
+void QtFXImage::set_band2_colour_a(int colour)
+{
+    m_frame_spec.second.colour_1 = media::PaletteColour(colour);
+}
+
+void QtFXImage::set_band2_colour_b(int colour)
+{
+    m_frame_spec.second.colour_2 = media::PaletteColour(colour);
+}
+
+void QtFXImage::set_outer_colour(int colour)
+{
+    m_frame_spec.line_colour = media::PaletteColour(colour);
+}
+
+void QtFXImage::set_snapshot_mode(core::SnapshotMode mode)
+{
+    switch (mode) {
+    case core::SnapshotMode::Step2:
+        m_picture = media::Image();
+        m_content = Content::Nothing;
+        break;
+    case core::SnapshotMode::Step1:
+        m_content = Content::Snapshot;
+        break;
+    case core::SnapshotMode::Capture: {
+        const media::Image under = capture_under();
+        m_snapshot = std::make_shared<const QtPictureObject>(WrapImage(under).copy());
+        m_content = Content::Snapshot;
+        content_changed();
+        break;
+    }
+    }
+}
+
+void QtFXImage::empty_preview()
+{
+    m_path.clear();
+    m_picture = media::Image();
+    m_natural = {};
+    m_content = Content::Nothing;
+    finish_effect();
+    content_changed();
+}
+
+media::Image QtFXImage::render_content(QSize size)
+{
+    const int w = std::max(0, size.width());
+    const int h = std::max(0, size.height());
+    media::Image out(w, h);
+    if (w == 0 || h == 0) {
+        return out;
+    }
+    if (m_content == Content::Snapshot && m_snapshot) {
+        const QImage& shot = m_snapshot->image();
+        if (shot.size() == size) {
+            return ToImage(shot);
+        }
+        return media::ScaleImage(ToImage(shot), w, h);
+    }
+    if (m_content == Content::Nothing) {
+        const QColor back = palette().color(QPalette::Window);
+        std::fill(out.data(), out.data() + out.pixel_count(), back.rgb());
+        return out;
+    }
+    const media::PixelRect outer{0, 0, w, h};
+    const media::PixelRect inner = media::FrameInnerRect(m_frame_spec, outer);
+    if (inner.width > 0 && inner.height > 0 && !m_picture.empty()) {
+        if (m_size_mode == core::SizeMode::Stretch) {
+            // A rectangle larger than the fitted decode in both directions
+            // (a picture shown beyond the screen's size) gets a sharper one,
+            // up to the picture's own size.
+            if ((inner.width > m_picture.width() && inner.height > m_picture.height()) &&
+                (m_picture.width() < m_natural.width || m_picture.height() < m_natural.height)) {
+                media::DecodeResult sharper = media::DecodeFile(
+                    m_path, {std::min(inner.width, m_natural.width), std::min(inner.height, m_natural.height)});
+                if (sharper.ok()) {
+                    m_picture = std::move(sharper.image);
+                }
+            }
+            const media::Image scaled =
+                m_picture.width() == inner.width && m_picture.height() == inner.height
+                    ? m_picture
+                    : media::ScaleImage(m_picture, inner.width, inner.height);
+            for (int y = 0; y < inner.height; ++y) {
+                copy_opaque(scaled.row(y), out.row(inner.top + y) + inner.left, inner.width);
+            }
+        } else {
+            const int cw = std::min(inner.width, m_picture.width());
+            const int ch = std::min(inner.height, m_picture.height());
+            for (int y = 0; y < ch; ++y) {
+                copy_opaque(m_picture.row(y), out.row(inner.top + y) + inner.left, cw);
+            }
+        }
+    }
+    media::DrawFrame(m_frame_spec, outer, out);
+    return out;
+}
+
+} // namespace framory::qt

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "core/components/fx_components.h"
+#include "qt/components/effect_widget.h"
+
+#include <string>
+
+namespace framory::qt {
+
+// The label component: a caption over a fill in a palette colour, plain or
+// as one of the gradient styles, coming in with a transition.
+//
+// The caption is drawn in white, centred, in the label's font (the design
+// font is Arial, which the system maps to its metric twin where installed)
+// at the set size in points and weight. A label with a caption sizes itself
+// to the caption (with a small margin), keeping its top-left corner; one
+// without keeps the size it was given.
+class QtFXLabel : public EffectWidget, public core::FXLabel {
+    Q_OBJECT
+
+public:
+    explicit QtFXLabel(QWidget* parent, double units_per_pixel = 1.0);
+
+    // FXVisual
+    void move(double left, double top, double width, double height) override { place(left, top, width, height); }
+    void show() override { show_with_effect(); }
+    void hide() override;
+    void bring_to_front() override { raise(); }
+    void refresh() override { redraw_with_effect(); }
+    void set_events(core::ComponentEvents events) override { EffectWidget::set_events(std::move(events)); }
+
+    // FXLabel
+    void set_caption(const std::string& text) override;
+    void set_effect(int number) override { set_effect_number(number); }
+    void set_effect_grain(int grain) override { set_grain(grain); }
+    void set_effect_pace(int pace) override { set_pace(pace); }
+    void set_drawing(bool on) override { set_drawing_switch(on); }
+    void set_gradient_colour(int colour) override;
+    void set_gradient_style(int style) override;
+    void set_gradient_smoothness(int value) override;
+    void set_effect_cancel(int cancel_mode) override { set_cancel_mode(cancel_mode); }
+    void set_text_size(int points) override;
+    void set_bold(bool bold) override;
+    double component_width() const override { return width_units(); }
+    double component_height() const override { return height_units(); }
+
+    const QString& caption() const { return m_caption; }
+    // The caption's size in pixels in the label's font.
+    QSize caption_size() const;
+
+protected:
+    media::Image render_content(QSize size) override;
+
+private:
+    void fit_to_caption();
+
+    QString m_caption;
+    int m_colour = 0;
+    int m_style = 0;
+    int m_depth = 200;
+};
+
+} // namespace framory::qt

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "media/image/image.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace framory::testing {
+
+// Lets the event loop run until `done` holds or the time is up.
+inline bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 3000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > limit_ms) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return true;
+}
+
+inline void RunEventsFor(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+}
+
+// A picture with four coloured quarters, so placement and orientation show.
+inline QImage Quarters(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool right = x >= w / 2;
+            const bool bottom = y >= h / 2;
+            image.setPixel(x, y, right ? (bottom ? 0xff0000ffu : 0xff00ff00u) : (bottom ? 0xffffff00u : 0xffff0000u));
+        }
+    }
+    return image;
+}
+
+inline int ChannelDistance(std::uint32_t a, std::uint32_t b)
+{
+    const auto ch = [](std::uint32_t v, int s) { return static_cast<int>((v >> s) & 0xffu); };
+    return std::max({std::abs(ch(a, 16) - ch(b, 16)), std::abs(ch(a, 8) - ch(b, 8)), std::abs(ch(a, 0) - ch(b, 0))});
+}
+
+} // namespace framory::testing

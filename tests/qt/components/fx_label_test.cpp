@@ -1,0 +1,100 @@
+#include "qt/components/qt_fx_label.h"
+
+#include "component_test_support.h"
+#include "media/effects/palette.h"
+
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace framory::qt {
+namespace {
+
+using framory::testing::RunEventsUntil;
+
+int count_near(const media::Image& image, std::uint32_t colour, int tolerance)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            n += framory::testing::ChannelDistance(image.at(x, y), colour) <= tolerance ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+TEST(FXLabel, PlainFillInThePaletteColourWithTheCaptionInWhite)
+{
+    QWidget window;
+    window.resize(400, 100);
+    window.show();
+    QtFXLabel label(&window);
+    label.set_text_size(12);
+    label.set_bold(true);
+    label.set_gradient_colour(4);
+    label.set_gradient_style(0);
+    label.move(0, 0, 400, 100);
+    label.set_effect(0);
+    label.show();
+    EXPECT_EQ(count_near(label.shown_frame(), 0xffffffffu, 0), 0) << "no caption yet";
+    label.set_caption("/home/u/Pictures/sunset.jpg");
+    const media::Image& frame = label.shown_frame();
+    EXPECT_EQ(frame.at(0, 0), media::PaletteColour(4));
+    EXPECT_EQ(frame.at(frame.width() - 1, frame.height() - 1), media::PaletteColour(4));
+    EXPECT_GT(count_near(frame, 0xffffffffu, 40), 50) << "the caption's letters";
+    EXPECT_GT(label.caption_size().width(), 50);
+    EXPECT_GT(label.width(), label.caption_size().width()) << "the label fits its caption with a margin";
+    EXPECT_LT(label.width(), label.caption_size().width() + 40);
+    EXPECT_EQ(label.pos(), QPoint(0, 0)) << "sizing to the caption keeps the top-left corner";
+}
+
+TEST(FXLabel, GradientStyleChangesTheFill)
+{
+    QWidget window;
+    window.resize(200, 200);
+    window.show();
+    QtFXLabel label(&window);
+    label.move(0, 0, 200, 200);
+    label.set_gradient_colour(2);
+    label.set_gradient_style(1);
+    label.show();
+    const media::Image first = label.shown_frame();
+    EXPECT_NE(first.at(0, 100), first.at(199, 100)) << "a left-to-right gradient changes across";
+    label.set_gradient_smoothness(0);
+    EXPECT_EQ(label.shown_frame().at(0, 100), label.shown_frame().at(199, 100)) << "depth 0 is a plain fill";
+}
+
+TEST(FXLabel, RedrawWithEffectRunsAndDrawingSwitchHoldsChanges)
+{
+    QWidget window;
+    window.resize(200, 100);
+    window.show();
+    QtFXLabel label(&window);
+    label.move(0, 0, 200, 100);
+    label.set_gradient_colour(1);
+    label.show();
+    label.set_drawing(false);
+    label.set_gradient_colour(12);
+    EXPECT_EQ(label.shown_frame().at(5, 5), media::PaletteColour(1)) << "drawing off holds the old look";
+    label.set_drawing(true);
+    label.set_effect(36);
+    label.set_effect_grain(12);
+    label.set_effect_pace(3);
+    label.refresh();
+    EXPECT_TRUE(label.effect_running());
+    ASSERT_TRUE(RunEventsUntil([&] { return !label.effect_running(); }));
+    EXPECT_EQ(label.shown_frame().at(5, 5), media::PaletteColour(12));
+}
+
+TEST(FXLabel, CaptionThatIsNotUtf8IsKept)
+{
+    QWidget window;
+    QtFXLabel label(&window);
+    label.set_caption("/pics/\xe9t\xe9.jpg");
+    EXPECT_EQ(label.caption(), QString::fromLatin1("/pics/\xe9t\xe9.jpg"));
+    label.set_caption("/pics/\xc3\xa9t\xc3\xa9.jpg");
+    EXPECT_EQ(label.caption(), QString::fromUtf8("/pics/\xc3\xa9t\xc3\xa9.jpg"));
+}
+
+} // namespace
+} // namespace framory::qt
