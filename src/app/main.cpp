@@ -5,6 +5,7 @@
 #include "qt/platform/desktop_platform.h"
 
 #include <QApplication>
+#include <QFont>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,7 +45,7 @@ framory::qt::DisplayKind choose_display()
     // Without a display Qt still serves fonts and images offscreen; no
     // window is opened.
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    return DisplayKind::None;
+    return DisplayKind::NoDisplay;
 }
 
 } // namespace
@@ -58,6 +59,11 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Framory"));
     QApplication::setOrganizationName(QStringLiteral("Obelin"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The dialogs are laid out for an 8-point sans-serif face; Arial maps to
+    // its metric twin (Liberation Sans) on this system.
+    QFont dialog_font(QStringLiteral("Arial"), 8);
+    dialog_font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(dialog_font);
 
     framory::qt::DesktopPlatform platform(display);
     framory::core::Program program;

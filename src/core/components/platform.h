@@ -140,6 +140,14 @@ public:
     virtual std::unique_ptr<DirectoryListing> list(const std::string& folder) = 0;
 };
 
+// Opens a program, a document or a web address the way the desktop does.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Above 32 when it was opened; 32 or less is a failure.
+    virtual int ShellExecute(const std::string& file) = 0;
+};
+
 struct Program;
 
 // Opens the window of a mode. Each returns false when the window could not

@@ -23,8 +23,8 @@ constexpr int kBackgroundPace = 60;
 constexpr int kBackgroundSmoothness = 200;
 constexpr int kMessageGrain = 10;
 
-// The nearest whole second, halves to the even neighbour, held to 32 bits.
-std::int32_t whole_seconds(double seconds)
+// The nearest whole number, halves to the even neighbour, held to 32 bits.
+std::int32_t round_to_int32(double seconds)
 {
     const double r = std::nearbyint(seconds);
     if (!(r >= static_cast<double>(std::numeric_limits<std::int32_t>::min()))) {
@@ -142,14 +142,69 @@ void ScreenSaverShow::Form_Unload()
     ShowPointer(m_s.cursor);
 }
 
-void ScreenSaverShow::Form_KeyPress(char key)
+void ScreenSaverShow::Form_KeyPress(char& key)
 {
-    // "P" and "M" are the show's own commands; every other key asks to end
-    // the show.
-    if (key == 'p' || key == 'P' || key == 'm' || key == 'M') {
+    const char upper = (key >= 'a' && key <= 'z') ? static_cast<char>(key - 'a' + 'A') : key;
+    if (upper == 'P') {
+        key = 0;
+        print_screen();
+    } else if (upper == 'M') {
+        key = 0;
+        StopSequence(m_c.snd2);
+        m_program.show.next_audio_request = 1;
+    } else {
+        request_dismiss();
+    }
+}
+
+void ScreenSaverShow::print_screen()
+{
+    ShowState& show = m_program.show;
+    if (show.holding == 0) {
         return;
     }
-    request_dismiss();
+    SnapshotSequence(m_c.image2, [this] { let_messages_run(); });
+
+    // The first printer step that fails says so once; the printer steps
+    // after it are skipped, since a printer that failed once fails again
+    // and each would only repeat the message. The frozen copy is hidden
+    // again all the same, and the show goes on.
+    bool failed = false;
+    const auto printer_step = [&](const auto& step) {
+        if (failed) {
+            return;
+        }
+        if (!step()) {
+            failed = true;
+            ShowPointer(m_s.cursor);
+            m_s.messages.printer_problem();
+            HidePointer(m_s.cursor);
+        }
+    };
+    printer_step([&] { return m_s.printer.prepare(); });
+    show.scale_to_area = ScaleToArea::Scale;
+    printer_step([&] {
+        double page_width = 0;
+        double page_height = 0;
+        if (!m_s.printer.page_size(page_width, page_height)) {
+            return false;
+        }
+        show.picture_rect = PlacePicture(ScaleToArea::Scale, 0.0f, 0.0f, static_cast<float>(page_height),
+                                         static_cast<float>(page_width),
+                                         round_to_int32(m_s.screen.screen_height_twips()),
+                                         round_to_int32(m_s.screen.screen_width_twips()), 90);
+        return true;
+    });
+    printer_step([&] {
+        const auto picture = m_c.image2.snapshot_picture();
+        return picture && m_s.printer.draw_picture(*picture, 0, 0, show.picture_rect.width,
+                                                   show.picture_rect.height);
+    });
+    let_messages_run();
+    printer_step([&] { return m_s.printer.end_document(); });
+    let_messages_run();
+    m_c.image2.hide();
+    let_messages_run();
 }
 
 void ScreenSaverShow::CountMouseMove()
@@ -163,7 +218,7 @@ void ScreenSaverShow::CountMouseMove()
     const double now = clock();
     if (now > static_cast<double>(show.move_window_end)) {
         show.move_count = 0;
-        show.move_window_end = whole_seconds(now + kMoveWindowSeconds);
+        show.move_window_end = round_to_int32(now + kMoveWindowSeconds);
     }
 }
 
@@ -329,7 +384,7 @@ void ScreenSaverShow::state_hold()
     // Past midnight the clock starts again from 0, and a deadline set
     // before lies too far ahead: it is set again from now.
     if (static_cast<double>(show.next_change) - t > static_cast<double>(delay)) {
-        show.next_change = whole_seconds(clock() + static_cast<double>(delay));
+        show.next_change = round_to_int32(clock() + static_cast<double>(delay));
     }
     if (clock() > static_cast<double>(show.next_change)) {
         show.holding = 0;
@@ -422,7 +477,7 @@ void ScreenSaverShow::state_caption()
 
 void ScreenSaverShow::arm_hold()
 {
-    m_program.show.next_change = whole_seconds(clock() + static_cast<double>(m_program.settings.scene_delay));
+    m_program.show.next_change = round_to_int32(clock() + static_cast<double>(m_program.settings.scene_delay));
     m_program.show.cycle_state = 1;
 }
 

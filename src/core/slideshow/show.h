@@ -55,6 +55,30 @@ public:
     virtual void SetWallpaper(const std::string& path) = 0;
 };
 
+// The system's default printer, as the print command uses it. Each
+// operation reports whether it worked.
+class Printer {
+public:
+    virtual ~Printer() = default;
+    // Readies the default printer; the one setting made before measuring.
+    virtual bool prepare() = 0;
+    // The page's width and height, in the unit pictures are drawn in.
+    virtual bool page_size(double& width, double& height) = 0;
+    // Draws the picture stretched into the rectangle.
+    virtual bool draw_picture(const PictureObject& picture, double left, double top, double width,
+                              double height) = 0;
+    // Ends the document, which sends the page to the printer.
+    virtual bool end_document() = 0;
+};
+
+// Message boxes the show may raise.
+class ShowMessages {
+public:
+    virtual ~ShowMessages() = default;
+    // "Please check your printer!", an OK button, the application's title.
+    virtual void printer_problem() = 0;
+};
+
 struct ShowComponents {
     FXImage& image1; // the picture on show
     FXImage& image2; // the snapshot
@@ -75,12 +99,16 @@ struct ShowServices {
     PasswordSwitch& password_switch;
     PasswordPrompt& prompt;
     WallpaperService& wallpaper;
+    Printer& printer;
+    ShowMessages& messages;
+    ScreenMetrics& screen;
 };
 
 // The file name of the wallpaper snapshot in the Windows directory.
 inline constexpr const char* kWallpaperFileName = "Velmoria.bmp";
 inline constexpr const char* kNotLoadedSuffix = " could not be loaded!";
 inline constexpr const char* kNoPhotosMessage = "Framory did not find any photos! Please check config settings!";
+inline constexpr const char* kPrinterProblem = "Please check your printer!";
 
 // The rules of the show window (frmScreenSaver): its load, activation and
 // unload steps, the inputs that ask to end the show, the picture cycle and
@@ -99,8 +127,10 @@ public:
     void Form_DblClick() { request_dismiss(); }
     void Form_MouseDown() { request_dismiss(); }
     void Form_MouseMove() { CountMouseMove(); }
-    // A character typed on the window.
-    void Form_KeyPress(char key);
+    // A character typed on the window. "P" prints and "M" skips the sound;
+    // both are swallowed (the code becomes 0). Every other character asks to
+    // end the show and is left as it is.
+    void Form_KeyPress(char& key);
 
     void CountMouseMove();
     void Timer1_Timer();
@@ -119,6 +149,7 @@ private:
     };
 
     void request_dismiss();
+    void print_screen();
     Choice choose_next_picture();
     void state_load();
     void state_hold();

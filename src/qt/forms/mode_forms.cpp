@@ -1,40 +1,45 @@
 #include "qt/forms/mode_forms.h"
 
+#include "qt/forms/frm_configuration.h"
+#include "qt/forms/frm_newpassword.h"
+#include "qt/forms/frm_preview.h"
+#include "qt/forms/frm_screen_saver.h"
+#include "qt/platform/desktop_platform.h"
+
 namespace framory::qt {
 
 bool QtModeForms::display_available()
 {
-    if (m_display == DisplayKind::None) {
+    if (m_display == DisplayKind::NoDisplay) {
         m_display_missing = true;
         return false;
     }
     return true;
 }
 
-bool QtModeForms::window_not_built()
+bool QtModeForms::open_configuration(core::Program& program)
 {
-    display_available();
-    return false;
+    return display_available() && OpenConfiguration(program, m_platform);
 }
 
-bool QtModeForms::open_configuration(core::Program&)
+bool QtModeForms::open_show(core::Program& program)
 {
-    return window_not_built();
+    if (!display_available()) {
+        return false;
+    }
+    auto* window = new frmScreenSaver(program, m_platform.sound(), m_platform.show_services());
+    window->open();
+    return true;
 }
 
-bool QtModeForms::open_show(core::Program&)
+bool QtModeForms::load_preview(core::Program& program)
 {
-    return window_not_built();
+    return display_available() && LoadPreview(program, m_platform);
 }
 
-bool QtModeForms::load_preview(core::Program&)
+bool QtModeForms::open_change_password(core::Program& program)
 {
-    return window_not_built();
-}
-
-bool QtModeForms::open_change_password(core::Program&)
-{
-    return window_not_built();
+    return display_available() && OpenChangePasswordProgram(program, m_platform);
 }
 
 } // namespace framory::qt

@@ -5,13 +5,13 @@
 
 namespace framory::qt {
 
-// Opens the window of each mode on the desktop. A mode whose window this
-// build does not have opens nothing, and the program ends as it does for an
-// unknown switch. Without a display no window can be shown, and that is
-// remembered so the program can say so.
+class DesktopPlatform;
+
+// Opens the window of each mode on the desktop. Without a display no window
+// can be shown, and that is remembered so the program can say so.
 class QtModeForms : public core::ModeForms {
 public:
-    explicit QtModeForms(DisplayKind display) : m_display(display) {}
+    QtModeForms(DisplayKind display, DesktopPlatform& platform) : m_display(display), m_platform(platform) {}
 
     bool open_configuration(core::Program& program) override;
     bool open_show(core::Program& program) override;
@@ -22,10 +22,9 @@ public:
 
 private:
     bool display_available();
-    // A mode whose window this build does not have: nothing opens.
-    bool window_not_built();
 
     DisplayKind m_display;
+    DesktopPlatform& m_platform;
     bool m_display_missing = false;
 };
 

@@ -1,10 +1,17 @@
 #pragma once
 
 #include "core/components/platform.h"
+#include "core/slideshow/random.h"
+#include "qt/forms/frm_checkpassword.h"
 #include "qt/forms/mode_forms.h"
+#include "qt/platform/desktop_password.h"
 #include "qt/platform/desktop_services.h"
+#include "qt/platform/printing.h"
+#include "qt/platform/shell.h"
 #include "qt/platform/settings_file_store.h"
+#include "qt/platform/show_services.h"
 #include "qt/platform/system_info.h"
+#include "qt/sound/sound_output.h"
 
 namespace framory::qt {
 
@@ -13,23 +20,39 @@ class DesktopPlatform {
 public:
     explicit DesktopPlatform(DisplayKind display);
 
+    DisplayKind display() const { return m_display; }
     core::StartupServices& startup() { return m_startup; }
+    core::ShowServices show_services();
     SettingsFileStore& store() { return m_store; }
     QtCursorService& cursor() { return m_cursor; }
     DesktopSaverSystem& saver() { return m_saver; }
     QtModeForms& forms() { return m_forms; }
     QtEventPump& pump() { return m_pump; }
     QtScreenMetrics& screen() { return m_screen; }
+    SoundOutput& sound() { return m_sound; }
+    DesktopShell& shell() { return m_shell; }
 
 private:
+    DisplayKind m_display;
     QtScreenMetrics m_screen;
     LinuxSystemInfo m_system;
     DesktopWindowFinder m_windows;
     SettingsFileStore m_store;
     QtEventPump m_pump;
-    QtModeForms m_forms;
     QtCursorService m_cursor;
     DesktopSaverSystem m_saver;
+    SystemClock m_clock;
+    core::ClockMixedRandom m_random;
+    PosixDirectoryLister m_lister;
+    DesktopRegistry m_registry;
+    DesktopPasswordSwitch m_password_switch;
+    QtPasswordPrompt m_prompt;
+    DesktopWallpaper m_wallpaper;
+    DefaultPrinter m_printer;
+    ShowMessageBoxes m_messages;
+    DesktopShell m_shell;
+    SoundOutput m_sound;
+    QtModeForms m_forms;
     core::StartupServices m_startup;
 };
 

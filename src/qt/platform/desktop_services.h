@@ -14,7 +14,7 @@ namespace framory::qt {
 enum class DisplayKind {
     X11,       // a real X server
     Offscreen, // Qt's offscreen platform, chosen by the caller (tests)
-    None,      // no display could be reached
+    NoDisplay, // no display could be reached (not "None": Xlib defines that name)
 };
 
 // Whether an X server can be reached through $DISPLAY.

@@ -125,6 +125,51 @@ public:
     void SetWallpaper(const std::string& path) override { set.push_back(path); }
 };
 
+class FakePrinter : public Printer {
+public:
+    explicit FakePrinter(CallLog& log) : m_log(log) {}
+    bool works = true;
+    bool prepare() override
+    {
+        m_log.add("printer.prepare");
+        return works;
+    }
+    bool page_size(double& width, double& height) override
+    {
+        m_log.add("printer.page_size");
+        width = 8500;
+        height = 11000;
+        return works;
+    }
+    bool draw_picture(const PictureObject&, double left, double top, double width, double height) override
+    {
+        m_log.add("printer.draw(" + std::to_string(static_cast<int>(left)) + "," + std::to_string(static_cast<int>(top)) +
+                  "," + std::to_string(static_cast<int>(width)) + "," + std::to_string(static_cast<int>(height)) + ")");
+        return works;
+    }
+    bool end_document() override
+    {
+        m_log.add("printer.end");
+        return works;
+    }
+
+private:
+    CallLog& m_log;
+};
+
+class FakeMessages : public ShowMessages {
+public:
+    explicit FakeMessages(CallLog& log, framory::testing::FakeCursor& cursor) : m_log(log), m_cursor(cursor) {}
+    void printer_problem() override
+    {
+        m_log.add("message.printer(pointer " + std::string(m_cursor.count >= 0 ? "shown" : "hidden") + ")");
+    }
+
+private:
+    CallLog& m_log;
+    framory::testing::FakeCursor& m_cursor;
+};
+
 class StubPicture : public PictureObject {
 public:
     int width_pixels() const override { return 800; }
@@ -157,6 +202,9 @@ protected:
     FakeSwitch password_switch;
     FakePrompt prompt;
     FakeWallpaper wallpaper;
+    FakePrinter printer{log};
+    FakeMessages messages{log, cursor};
+    framory::testing::FakeScreen screen;
     class Saver : public SaverSystem {
     public:
         std::vector<bool> running;
@@ -190,7 +238,7 @@ protected:
     {
         show = std::make_unique<ScreenSaverShow>(
             program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-            ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper});
+            ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper, printer, messages, screen});
         show->Form_Load();
         show->Form_Activate();
         log.clear();
@@ -260,7 +308,7 @@ TEST_F(ShowTest, ActivationRunsOnceAndRespectsThePreview)
     pictures({"a.jpg"});
     show = std::make_unique<ScreenSaverShow>(
         program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-        ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper});
+        ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper, printer, messages, screen});
     show->Form_Load();
     log.clear();
     show->Form_Activate();
@@ -516,7 +564,8 @@ TEST_F(ShowTest, DismissalWithTheSwitchOnAndNoPasswordEnds)
     pictures({"a.jpg"});
     password_switch.on = true;
     load();
-    show->Form_KeyPress('x');
+    char key = 'x';
+    show->Form_KeyPress(key);
     show->Timer1_Timer();
     EXPECT_EQ(program.show.exit_now, 1);
     EXPECT_EQ(prompt.shown, 0);
@@ -546,16 +595,95 @@ TEST_F(ShowTest, DismissalWithAPasswordOpensThePromptOnce)
     EXPECT_EQ(program.show.cycle_state, 4) << "the cycle ran on behind the prompt";
 }
 
-TEST_F(ShowTest, KeysPAndMDoNotDismiss)
+TEST_F(ShowTest, KeysPAndMAreSwallowedOthersDismissAndStay)
 {
     pictures({"a.jpg"});
     load();
-    for (const char key : {'p', 'P', 'm', 'M'}) {
+    for (const char typed : {'p', 'P', 'm', 'M'}) {
+        char key = typed;
         show->Form_KeyPress(key);
-        EXPECT_EQ(program.show.dismiss_request, 0) << key;
+        EXPECT_EQ(key, 0) << typed;
+        EXPECT_EQ(program.show.dismiss_request, 0) << typed;
     }
-    show->Form_KeyPress(' ');
-    EXPECT_EQ(program.show.dismiss_request, 1);
+    for (const char typed : {' ', '\r', '\x1b', 'x', 'Q'}) {
+        program.show.dismiss_request = 0;
+        char key = typed;
+        show->Form_KeyPress(key);
+        EXPECT_EQ(key, typed);
+        EXPECT_EQ(program.show.dismiss_request, 1) << static_cast<int>(typed);
+    }
+}
+
+TEST_F(ShowTest, PrintIsIgnoredUnlessAPictureIsHeld)
+{
+    pictures({"a.jpg"});
+    load();
+    show->Timer1_Timer(); // loading: not holding
+    log.clear();
+    char key = 'p';
+    show->Form_KeyPress(key);
+    EXPECT_TRUE(log.calls.empty());
+    EXPECT_EQ(program.show.dismiss_request, 0);
+}
+
+TEST_F(ShowTest, PrintFreezesTheScreenPrintsItScaledToThePageAndShowsTheShowAgain)
+{
+    pictures({"a.jpg"});
+    load();
+    tick_until(1);
+    show->Timer1_Timer();
+    ASSERT_EQ(program.show.holding, 1);
+    log.clear();
+    char key = 'P';
+    show->Form_KeyPress(key);
+    // A 1920 by 1080 screen on an 8500 by 11000 page: 90 per cent of the
+    // width, the screen's proportions, at the page's origin.
+    const std::vector<std::string> expected = {"FXImage2.snapshot=2", "FXImage2.snapshot=1", "FXImage2.front",
+                                               "FXImage2.show",       "FXImage2.snapshot=3", "printer.prepare",
+                                               "printer.page_size",   "printer.draw(0,0,7650,4303)",
+                                               "printer.end",         "FXImage2.hide"};
+    EXPECT_EQ(log.calls, expected);
+    EXPECT_EQ(program.show.scale_to_area, ScaleToArea::Scale);
+    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_EQ(program.show.exit_now, 0);
+}
+
+TEST_F(ShowTest, FailingPrinterSaysSoOnceAndTheShowGoesOn)
+{
+    pictures({"a.jpg"});
+    load();
+    tick_until(1);
+    show->Timer1_Timer();
+    printer.works = false;
+    log.clear();
+    char key = 'p';
+    show->Form_KeyPress(key);
+    EXPECT_EQ(count_calls("message.printer(pointer shown)"), 1);
+    EXPECT_EQ(count_calls("printer.page_size"), 0) << "the steps after the failure are skipped";
+    EXPECT_EQ(log.calls.back(), "FXImage2.hide") << "the frozen copy goes away";
+    EXPECT_EQ(cursor.count, -1) << "the pointer is hidden again";
+    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_EQ(program.show.dismiss_request, 0);
+}
+
+TEST_F(ShowTest, NextSoundStopsThePlayerAndRequestsOneSoundHoweverOftenPressed)
+{
+    lister.folders["/p/"] = {"a.wav", "b.wav", "c.wav"};
+    random.draws = {0.0};
+    load();
+    show->Timer2_Timer(); // a.wav starts
+    log.clear();
+    char key = 'm';
+    show->Form_KeyPress(key);
+    key = 'M';
+    show->Form_KeyPress(key);
+    EXPECT_EQ(count_calls("FXSnd2.file="), 2);
+    EXPECT_EQ(count_calls("FXSnd2.command=11"), 2);
+    EXPECT_EQ(program.show.next_audio_request, 1);
+    show->Timer2_Timer();
+    show->Timer2_Timer();
+    EXPECT_EQ(count_calls("FXSnd2.file=/p/b.wav"), 1);
+    EXPECT_EQ(count_calls("FXSnd2.file=/p/c.wav"), 0) << "two presses start one sound";
 }
 
 TEST_F(ShowTest, TwelveMovesInAWindowAreToleratedTheThirteenthDismisses)
@@ -685,7 +813,7 @@ TEST_F(ShowTest, NestedTickReturnsAtOnce)
     } reentry;
     auto nested = std::make_unique<ScreenSaverShow>(
         program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-        ShowServices{clock, random, lister, cursor, saver, reentry, store, password_switch, prompt, wallpaper});
+        ShowServices{clock, random, lister, cursor, saver, reentry, store, password_switch, prompt, wallpaper, printer, messages, screen});
     reentry.show = nested.get();
     reentry.program = &program;
     reentry.seen = &nested_states;

@@ -15,9 +15,18 @@ int main(int argc, char** argv)
             ::pause();
         }
     }
-    if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
-        std::filesystem::create_directories(runtime);
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    // A private runtime folder, as a desktop session gives every program.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const auto runtime = std::filesystem::temp_directory_path() / ("framory-test-runtime-" + std::to_string(::getuid()));
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.string()));
+    }
+    const std::string runtime = qEnvironmentVariable("XDG_RUNTIME_DIR").toStdString();
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    // The widgets need no screen: without a platform named, the offscreen
+    // one serves (test discovery at build time runs without one).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "core/password/check_password.h"
+#include "core/slideshow/show.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace framory::core {
+class ScreenMetrics;
+}
+
+namespace framory::qt {
+
+// The password prompt shown while the show runs: the typed password ends
+// the show; Cancel or 20 seconds let it go on.
+class frm_checkpassword : public QDialog, public core::PromptWindow {
+    Q_OBJECT
+
+public:
+    frm_checkpassword(core::Program& program, core::CursorService& cursor, core::EventPump& pump,
+                      core::ScreenMetrics& screen, QWidget* parent = nullptr);
+    ~frm_checkpassword() override;
+
+    QLineEdit Text1;
+    QPushButton Command1;
+    QPushButton Command2;
+    QLabel Label1;
+    QTimer Timer1;
+
+    // PromptWindow
+    void make_top_most() override;
+    std::string typed_text() override;
+    void clear_text() override { Text1.clear(); }
+    void focus_text() override { Text1.setFocus(); }
+    void show_wrong_password_message() override;
+    void close() override { done(QDialog::Accepted); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    core::CheckPassword m_rules;
+    bool m_unloaded = false;
+};
+
+// Shows the prompt modally from the show.
+class QtPasswordPrompt : public core::PasswordPrompt {
+public:
+    QtPasswordPrompt(core::CursorService& cursor, core::EventPump& pump, core::ScreenMetrics& screen)
+        : m_cursor(cursor), m_pump(pump), m_screen(screen)
+    {
+    }
+    void show_modal(core::Program& program) override;
+
+private:
+    core::CursorService& m_cursor;
+    core::EventPump& m_pump;
+    core::ScreenMetrics& m_screen;
+};
+
+} // namespace framory::qt

@@ -1,0 +1,197 @@
+#include "qt/forms/frm_screen_saver.h"
+
+#include "core/startup/main.h"
+#include "core/startup/program.h"
+#include "qt/platform/show_services.h"
+#include "qt/platform/title_lock.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace framory::qt {
+
+namespace {
+
+core::ComponentEvents dismissing_events(core::ScreenSaverShow& show)
+{
+    return {[&show] { show.Form_Click(); }, [&show] { show.Form_DblClick(); },
+            [&show](const core::MouseState&) { show.Form_MouseMove(); }};
+}
+
+} // namespace
+
+frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core::ShowServices services)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint |
+                           (program.config_preview ? Qt::WindowFlags() : Qt::WindowStaysOnTopHint)),
+      FXLabel3(this), FXImage2(this), FXImage1(this), FXLabel1(this), FXSnd1(sound), FXSnd2(sound),
+      m_program(program),
+      m_show(program, *this, core::ShowComponents{FXImage1, FXImage2, FXLabel1, FXLabel3, FXSnd1, FXSnd2}, services)
+{
+    setObjectName(QStringLiteral("frmScreenSaver"));
+    FXLabel3.setObjectName(QStringLiteral("FXLabel3"));
+    FXImage2.setObjectName(QStringLiteral("FXImage2"));
+    FXImage1.setObjectName(QStringLiteral("FXImage1"));
+    FXLabel1.setObjectName(QStringLiteral("FXLabel1"));
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer2.setObjectName(QStringLiteral("Timer2"));
+    setWindowTitle(QString::fromLatin1(core::kShowWindowTitle.data(),
+                                       static_cast<qsizetype>(core::kShowWindowTitle.size())));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    FXImage1.set_events(dismissing_events(m_show));
+    FXLabel1.set_events(dismissing_events(m_show));
+    FXLabel3.set_events(dismissing_events(m_show));
+    FXSnd2.set_finished_handler([this] { m_show.FXSnd2_Finished(); });
+
+    Timer1.setInterval(100);
+    connect(&Timer1, &QTimer::timeout, this, [this] { m_show.Timer1_Timer(); });
+    connect(&Timer2, &QTimer::timeout, this, [this] { m_show.Timer2_Timer(); });
+
+    const QRect area = screen_area();
+    setGeometry(area);
+    FXImage1.set_decode_bounds(area.size());
+    FXImage2.set_decode_bounds(area.size());
+}
+
+frmScreenSaver::~frmScreenSaver() = default;
+
+QRect frmScreenSaver::screen_area() const
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+void frmScreenSaver::open()
+{
+    // Where no display server can be asked, a lock stands for this window's
+    // title so a second show start still finds it.
+    m_title_lock = std::make_unique<TitleLock>(std::string(core::kShowWindowTitle));
+    m_show.Form_Load();
+    setGeometry(screen_area());
+    showFullScreen();
+    // A window manager may not take the full-screen request; the geometry
+    // set above covers the screen all the same.
+    setGeometry(screen_area());
+}
+
+void frmScreenSaver::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    QTimer::singleShot(0, this, [this] {
+        activateWindow();
+        setFocus();
+        m_show.Form_Activate();
+    });
+}
+
+bool frmScreenSaver::maximised()
+{
+    return isFullScreen() || geometry() == screen_area();
+}
+
+void frmScreenSaver::maximise()
+{
+    setGeometry(screen_area());
+    showFullScreen();
+}
+
+void frmScreenSaver::bring_to_front()
+{
+    raise();
+    activateWindow();
+}
+
+void frmScreenSaver::make_top_most()
+{
+    // The window was created top-most (unless it is the preview); raising
+    // it keeps it above windows opened since.
+    raise();
+}
+
+void frmScreenSaver::start_timer2(int interval_ms)
+{
+    Timer2.setInterval(interval_ms);
+    Timer2.start();
+}
+
+void frmScreenSaver::enable_timer1()
+{
+    Timer1.start();
+}
+
+bool frmScreenSaver::save_as_bitmap(const core::PictureObject& picture, const std::string& path)
+{
+    const auto* qt_picture = dynamic_cast<const QtPictureObject*>(&picture);
+    if (qt_picture == nullptr) {
+        return false;
+    }
+    // The window's own picture becomes the snapshot, at the screen's size.
+    const QImage scene = qt_picture->image().size() == screen_area().size()
+                             ? qt_picture->image()
+                             : qt_picture->image().scaled(screen_area().size(), Qt::IgnoreAspectRatio,
+                                                          Qt::SmoothTransformation);
+    return WriteBitmapAtomically(scene, path);
+}
+
+void frmScreenSaver::unload()
+{
+    Timer1.stop();
+    Timer2.stop();
+    close();
+}
+
+void frmScreenSaver::closeEvent(QCloseEvent* event)
+{
+    if (!m_unloaded) {
+        m_unloaded = true;
+        Timer1.stop();
+        Timer2.stop();
+        m_show.Form_Unload();
+        m_title_lock.reset();
+        emit unloaded();
+    }
+    event->accept();
+}
+
+void frmScreenSaver::mousePressEvent(QMouseEvent*)
+{
+    m_show.Form_MouseDown();
+}
+
+void frmScreenSaver::mouseReleaseEvent(QMouseEvent*)
+{
+    m_show.Form_Click();
+}
+
+void frmScreenSaver::mouseDoubleClickEvent(QMouseEvent*)
+{
+    m_show.Form_DblClick();
+}
+
+void frmScreenSaver::mouseMoveEvent(QMouseEvent*)
+{
+    m_show.Form_MouseMove();
+}
+
+void frmScreenSaver::keyPressEvent(QKeyEvent* event)
+{
+    // Only keys that type a character reach the show, as a character in the
+    // system's 8-bit code page (Windows-1252; others pass as '?').
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        return;
+    }
+    const QChar c = text.at(0);
+    char key = c.unicode() < 0x100 ? static_cast<char>(c.unicode()) : '?';
+    m_show.Form_KeyPress(key);
+}
+
+} // namespace framory::qt

@@ -1,0 +1,251 @@
+#include "qt/platform/show_services.h"
+
+#include <QFile>
+#include <QImageWriter>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSaveFile>
+#include <QUrl>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace framory::qt {
+
+double SystemClock::seconds_since_midnight()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    const auto fraction =
+        std::chrono::duration<double>(now - std::chrono::system_clock::from_time_t(seconds)).count();
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + fraction;
+}
+
+namespace {
+
+class PosixListing : public core::DirectoryListing {
+public:
+    PosixListing(DIR* dir, std::string folder) : m_dir(dir), m_folder(std::move(folder)) {}
+    ~PosixListing() override { ::closedir(m_dir); }
+    PosixListing(const PosixListing&) = delete;
+    PosixListing& operator=(const PosixListing&) = delete;
+
+    std::optional<std::string> next_name() override
+    {
+        if (m_ended) {
+            return std::nullopt;
+        }
+        for (;;) {
+            errno = 0;
+            const dirent* entry = ::readdir(m_dir);
+            if (entry == nullptr) {
+                // The end, or a listing that failed on the way: either way
+                // this folder is done and the scan goes on.
+                m_ended = true;
+                return std::nullopt;
+            }
+            if (entry->d_name[0] == '.') {
+                continue;
+            }
+            bool regular = entry->d_type == DT_REG;
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                struct stat info {};
+                const std::string path = m_folder + (m_folder.ends_with('/') ? "" : "/") + entry->d_name;
+                regular = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+            }
+            if (regular) {
+                return std::string(entry->d_name);
+            }
+        }
+    }
+
+private:
+    DIR* m_dir;
+    std::string m_folder;
+    bool m_ended = false;
+};
+
+} // namespace
+
+std::unique_ptr<core::DirectoryListing> PosixDirectoryLister::list(const std::string& folder)
+{
+    if (folder.empty()) {
+        return nullptr;
+    }
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return nullptr;
+    }
+    return std::make_unique<PosixListing>(dir, folder);
+}
+
+bool WriteBitmapAtomically(const QImage& image, const std::string& path)
+{
+    if (image.isNull()) {
+        return false;
+    }
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return false;
+    }
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(image.convertToFormat(QImage::Format_RGB888))) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+namespace {
+
+// Keeps the pixmap after this connection closes, as desktop programs do
+// for the root window's background.
+int ignore_errors(Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+} // namespace
+
+bool SetRootWindowBackground(const QImage& source)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    const auto previous = XSetErrorHandler(ignore_errors);
+    const int screen = DefaultScreen(display);
+    const Window root = RootWindow(display, screen);
+    const int width = DisplayWidth(display, screen);
+    const int height = DisplayHeight(display, screen);
+    const int depth = DefaultDepth(display, screen);
+    const QImage image = source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             .convertToFormat(QImage::Format_RGB32);
+
+    // A pixmap of the screen's depth filled with the picture's pixels.
+    const Pixmap pixmap = XCreatePixmap(display, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                        static_cast<unsigned>(depth));
+    XImage* ximage = XCreateImage(display, DefaultVisual(display, screen), static_cast<unsigned>(depth), ZPixmap, 0,
+                                  nullptr, static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
+    bool ok = false;
+    if (ximage != nullptr) {
+        ximage->data = static_cast<char*>(std::malloc(static_cast<std::size_t>(ximage->bytes_per_line) *
+                                                      static_cast<std::size_t>(height)));
+        if (ximage->data != nullptr) {
+            for (int y = 0; y < height; ++y) {
+                const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                for (int x = 0; x < width; ++x) {
+                    XPutPixel(ximage, x, y, row[x] & 0x00ffffffu);
+                }
+            }
+            const GC gc = XCreateGC(display, pixmap, 0, nullptr);
+            XPutImage(display, pixmap, gc, ximage, 0, 0, 0, 0, static_cast<unsigned>(width),
+                      static_cast<unsigned>(height));
+            XFreeGC(display, gc);
+            ok = true;
+        }
+        XDestroyImage(ximage);
+    }
+    if (ok) {
+        // Free the pixmaps an earlier setter left behind, then announce ours.
+        const Atom xroot = XInternAtom(display, "_XROOTPMAP_ID", False);
+        const Atom eroot = XInternAtom(display, "ESETROOT_PMAP_ID", False);
+        Atom type = None;
+        int format = 0;
+        unsigned long items = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        if (XGetWindowProperty(display, root, eroot, 0, 1, False, XA_PIXMAP, &type, &format, &items, &after, &data) ==
+                Success &&
+            type == XA_PIXMAP && data != nullptr && items == 1) {
+            Pixmap old = 0;
+            std::memcpy(&old, data, sizeof old);
+            XKillClient(display, old);
+        }
+        if (data != nullptr) {
+            XFree(data);
+        }
+        XChangeProperty(display, root, xroot, XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pixmap), 1);
+        XChangeProperty(display, root, eroot, XA_PIXMAP, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(&pixmap), 1);
+        XSetWindowBackgroundPixmap(display, root, pixmap);
+        XClearWindow(display, root);
+        XSetCloseDownMode(display, RetainPermanent);
+    } else {
+        XFreePixmap(display, pixmap);
+    }
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    XCloseDisplay(display);
+    return ok;
+}
+
+namespace {
+
+// Runs a desktop settings program, waiting a short while at most.
+void run_setting(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (process.waitForStarted(1000)) {
+        process.waitForFinished(3000);
+    }
+}
+
+} // namespace
+
+void DesktopWallpaper::SetWallpaper(const std::string& path)
+{
+    const QString file = QString::fromStdString(path);
+    const QImage image(file);
+    if (!image.isNull()) {
+        SetRootWindowBackground(image);
+    }
+    const QString desktop = QProcessEnvironment::systemEnvironment().value(QStringLiteral("XDG_CURRENT_DESKTOP"))
+                                .toLower();
+    const QString uri = QUrl::fromLocalFile(file).toString();
+    if (desktop.contains(QStringLiteral("gnome")) || desktop.contains(QStringLiteral("unity")) ||
+        desktop.contains(QStringLiteral("budgie"))) {
+        run_setting(QStringLiteral("gsettings"),
+                    {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.background"),
+                     QStringLiteral("picture-uri"), uri});
+        run_setting(QStringLiteral("gsettings"),
+                    {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.background"),
+                     QStringLiteral("picture-uri-dark"), uri});
+    } else if (desktop.contains(QStringLiteral("cinnamon"))) {
+        run_setting(QStringLiteral("gsettings"),
+                    {QStringLiteral("set"), QStringLiteral("org.cinnamon.desktop.background"),
+                     QStringLiteral("picture-uri"), uri});
+    } else if (desktop.contains(QStringLiteral("mate"))) {
+        run_setting(QStringLiteral("gsettings"),
+                    {QStringLiteral("set"), QStringLiteral("org.mate.background"),
+                     QStringLiteral("picture-filename"), file});
+    } else if (desktop.contains(QStringLiteral("xfce"))) {
+        QProcess list;
+        list.start(QStringLiteral("xfconf-query"), {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"),
+                                                    QStringLiteral("-l")});
+        if (list.waitForStarted(1000) && list.waitForFinished(3000)) {
+            for (const QByteArray& line : list.readAllStandardOutput().split('\n')) {
+                if (line.endsWith("/last-image")) {
+                    run_setting(QStringLiteral("xfconf-query"),
+                                {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-p"),
+                                 QString::fromUtf8(line), QStringLiteral("-s"), file});
+                }
+            }
+        }
+    } else if (desktop.contains(QStringLiteral("kde"))) {
+        run_setting(QStringLiteral("plasma-apply-wallpaperimage"), {file});
+    }
+}
+
+} // namespace framory::qt

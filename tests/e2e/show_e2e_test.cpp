@@ -1,0 +1,447 @@
+// The real program's show under a private X server (the test runs under
+// xvfb-run with a 1280x800 screen), driven by xdotool like a person would.
+#include <gtest/gtest.h>
+
+#include "qt/platform/desktop_services.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <pwd.h>
+#include <set>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kTitle = "screen saver running";
+
+QImage grab_screen()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return {};
+    }
+    const int screen = DefaultScreen(display);
+    const auto w = static_cast<unsigned>(DisplayWidth(display, screen));
+    const auto h = static_cast<unsigned>(DisplayHeight(display, screen));
+    XImage* shot = XGetImage(display, RootWindow(display, screen), 0, 0, w, h, AllPlanes, ZPixmap);
+    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    for (int y = 0; y < static_cast<int>(h); ++y) {
+        for (int x = 0; x < static_cast<int>(w); ++x) {
+            image.setPixel(x, y, 0xff000000u | static_cast<QRgb>(XGetPixel(shot, x, y)));
+        }
+    }
+    XDestroyImage(shot);
+    XCloseDisplay(display);
+    return image;
+}
+
+int distance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+}
+
+class Program {
+public:
+    Program(const std::vector<std::string>& args, const fs::path& home, const std::vector<std::string>& extra_env = {})
+    {
+        std::vector<std::string> env_strings;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env_strings.emplace_back(*e);
+        }
+        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
+        env_strings.push_back("SDL_AUDIODRIVER=dummy");
+        env_strings.push_back("HOME=" + home.string());
+        env_strings.insert(env_strings.end(), extra_env.begin(), extra_env.end());
+        std::vector<char*> env;
+        for (auto& s : env_strings) {
+            env.push_back(s.data());
+        }
+        env.push_back(nullptr);
+        std::vector<std::string> arg_strings = {FRAMORY_BINARY};
+        arg_strings.insert(arg_strings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& s : arg_strings) {
+            argv.push_back(s.data());
+        }
+        argv.push_back(nullptr);
+        posix_spawn(&m_pid, FRAMORY_BINARY, nullptr, nullptr, argv.data(), env.data());
+    }
+    ~Program()
+    {
+        if (m_pid > 0 && !m_exited) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // The exit status once the program ended within `limit`, else nothing.
+    std::optional<int> wait_for_exit(std::chrono::milliseconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_exited = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::nullopt;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_exited = false;
+};
+
+bool wait_for_window(bool present, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (framory::qt::XWindowWithTitleExists(kTitle) == present) {
+            return true;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+void run(const std::string& command)
+{
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+class ShowE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/framory-e2e-XXXXXX";
+        m_home = ::mkdtemp(pattern);
+        fs::create_directories(m_home / "config");
+        fs::create_directories(m_home / "pictures");
+        // A picture of four coloured quarters.
+        QImage picture(400, 300, QImage::Format_RGB32);
+        QPainter p(&picture);
+        p.fillRect(0, 0, 200, 150, QColor(255, 0, 0));
+        p.fillRect(200, 0, 200, 150, QColor(0, 255, 0));
+        p.fillRect(0, 150, 200, 150, QColor(255, 255, 0));
+        p.fillRect(200, 150, 200, 150, QColor(0, 0, 255));
+        p.end();
+        picture.save(QString::fromStdString((m_home / "pictures" / "quarters.png").string()));
+        settings("");
+        run("xdotool mousemove 5 5");
+    }
+    void TearDown() override { fs::remove_all(m_home); }
+
+    void settings(const std::string& extra)
+    {
+        std::ofstream ini(m_home / "config" / "Obelin Framory.ini");
+        ini << "[Options]\nfolders_total=1\nfolder1=" << (m_home / "pictures").string()
+            << "/\nscene_delay=60\ngradient=0\neffect_delay=2\neffect_speed=1\nscale_flag=85\n"
+            << extra;
+    }
+
+    fs::path m_home;
+};
+
+TEST_F(ShowE2E, ShowsAFramedPictureWithItsCaptionAndAKeyEndsIt)
+{
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(2500ms);
+    const QImage screen = grab_screen();
+    ASSERT_EQ(screen.size(), QSize(1280, 800));
+    // 85 per cent of the screen: the width 1088 would make the picture too
+    // tall, so 680 high and 907 wide, centred at 187, 60.
+    EXPECT_LE(distance(screen.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16) << "top left quarter";
+    EXPECT_LE(distance(screen.pixel(187 + 907 - 200, 60 + 680 - 150), qRgb(0, 0, 255)), 16) << "bottom right";
+    EXPECT_LE(distance(screen.pixel(187 + 0, 60 + 340), qRgb(0, 0, 128)), 16) << "the frame's outer line";
+    EXPECT_LE(distance(screen.pixel(20, 400), qRgb(0, 0, 0)), 8) << "black background beside the picture";
+    int white = 0;
+    for (int y = 770; y < 800; ++y) {
+        for (int x = 440; x < 840; ++x) {
+            white += distance(screen.pixel(x, y), qRgb(255, 255, 255)) < 60 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 40) << "the caption's letters at the bottom centre";
+    screen.save(QString::fromStdString((fs::temp_directory_path() / "framory-e2e-show.png").string()));
+
+    // A second show start finds the window and ends at once.
+    Program second({"/s"}, m_home);
+    EXPECT_EQ(second.wait_for_exit(3s), 0);
+    EXPECT_TRUE(framory::qt::XWindowWithTitleExists(kTitle));
+
+    const auto pressed = std::chrono::steady_clock::now();
+    run("xdotool key x");
+    EXPECT_EQ(show.wait_for_exit(2s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - pressed, 1s);
+    EXPECT_FALSE(framory::qt::XWindowWithTitleExists(kTitle));
+}
+
+TEST_F(ShowE2E, FewMouseMovesAreToleratedAQuickBurstEndsTheShow)
+{
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(800ms);
+    for (int i = 0; i < 5; ++i) {
+        run("xdotool mousemove " + std::to_string(100 + 10 * i) + " 100");
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_FALSE(show.wait_for_exit(800ms).has_value()) << "five moves do not end the show";
+    for (int i = 0; i < 14; ++i) {
+        run("xdotool mousemove " + std::to_string(300 + 10 * i) + " 200");
+        std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(show.wait_for_exit(2s), 0) << "a quick burst ends it";
+}
+
+TEST_F(ShowE2E, WallpaperLeavesTheSceneBehind)
+{
+    settings("wallpaper=1\n");
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(2500ms);
+    run("xdotool key q");
+    ASSERT_EQ(show.wait_for_exit(5s), 0);
+    const fs::path bitmap = m_home / "data" / "Obelin Framory" / "Velmoria.bmp";
+    ASSERT_TRUE(fs::exists(bitmap));
+    const QImage saved(QString::fromStdString(bitmap.string()));
+    ASSERT_EQ(saved.size(), QSize(1280, 800));
+    EXPECT_LE(distance(saved.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16) << "the last scene";
+
+    // The root window now shows it.
+    const QImage root = grab_screen();
+    EXPECT_LE(distance(root.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16);
+    EXPECT_LE(distance(root.pixel(187 + 907 - 200, 60 + 680 - 150), qRgb(0, 0, 255)), 16);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_XROOTPMAP_ID", False), 0, 1,
+                       False, XA_PIXMAP, &type, &format, &items, &after, &data);
+    EXPECT_EQ(type, XA_PIXMAP);
+    EXPECT_EQ(items, 1u);
+    if (data != nullptr) {
+        XFree(data);
+    }
+    XCloseDisplay(display);
+}
+
+TEST_F(ShowE2E, WithTheDesktopLockOnTheRightPasswordEndsTheShow)
+{
+    std::ofstream(m_home / ".xscreensaver") << "timeout:\t0:10:00\nlock:\t\tTrue\n";
+    settings("misc=wbzfzawbxhwg\n"); // "TULIPS", scrambled
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(1500ms);
+    run("xdotool key x");
+    const auto prompt_open = [] { return framory::qt::XWindowWithTitleExists("Screen Saver Password"); };
+    const auto end = std::chrono::steady_clock::now() + 3s;
+    while (!prompt_open() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(20ms);
+    }
+    ASSERT_TRUE(prompt_open()) << "a key opens the password prompt";
+    EXPECT_FALSE(show.wait_for_exit(300ms).has_value()) << "the show goes on behind the prompt";
+    run("xdotool type tulips");
+    const auto typed = std::chrono::steady_clock::now();
+    run("xdotool key Return");
+    EXPECT_EQ(show.wait_for_exit(2s), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - typed, 1s);
+}
+
+TEST_F(ShowE2E, WithTheDesktopLockOnButNoPasswordTheShowEndsAtOnce)
+{
+    std::ofstream(m_home / ".xscreensaver") << "lock: True\n";
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(1500ms);
+    run("xdotool key x");
+    EXPECT_EQ(show.wait_for_exit(2s), 0);
+    EXPECT_FALSE(framory::qt::XWindowWithTitleExists("Screen Saver Password"));
+}
+
+// A private CUPS server with a PDF printer (cups-pdf), started for the test
+// and stopped after it. cups-pdf writes into the PDF folder of the user's
+// home as the password database has it.
+class PrintServer {
+public:
+    explicit PrintServer(const fs::path& dir, bool with_queue) : m_dir(dir)
+    {
+        for (const char* sub : {"spool", "cache", "state", "log", "tmp", "root"}) {
+            fs::create_directories(dir / sub);
+        }
+        // The server runs its filters as the "lp" user: it must reach the
+        // folders and write its temporary files.
+        for (fs::path p = dir; p != p.parent_path() && p.string().starts_with("/tmp/"); p = p.parent_path()) {
+            fs::permissions(p, fs::perms::others_exec | fs::perms::group_exec, fs::perm_options::add);
+        }
+        fs::permissions(dir / "tmp", fs::perms::all | fs::perms::sticky_bit);
+        std::ofstream(dir / "root" / "cupsd.conf")
+            << "Listen " << socket() << "\nLogLevel warn\n<Location />\n Order allow,deny\n Allow all\n</Location>\n"
+            << "<Location /admin>\n Order allow,deny\n Allow all\n</Location>\n";
+        std::ofstream(dir / "root" / "cups-files.conf")
+            << "ServerRoot " << (dir / "root").string() << "\nRequestRoot " << (dir / "spool").string()
+            << "\nCacheDir " << (dir / "cache").string() << "\nStateDir " << (dir / "state").string()
+            << "\nTempDir " << (dir / "tmp").string() << "\nErrorLog " << (dir / "log" / "error_log").string()
+            << "\nAccessLog " << (dir / "log" / "access_log").string() << "\nSandboxing Relaxed\n";
+        m_started = std::system(("cupsd -c '" + (dir / "root" / "cupsd.conf").string() + "' -s '" +
+                                 (dir / "root" / "cups-files.conf").string() + "'")
+                                    .c_str()) == 0;
+        for (int i = 0; i < 100 && m_started && !fs::exists(socket()); ++i) {
+            std::this_thread::sleep_for(50ms);
+        }
+        if (m_started && with_queue) {
+            m_started = std::system(("CUPS_SERVER='" + socket() +
+                                     "' lpadmin -p pdf -E -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd "
+                                     "2>/dev/null && CUPS_SERVER='" +
+                                     socket() + "' lpadmin -d pdf")
+                                        .c_str()) == 0;
+        }
+    }
+    ~PrintServer()
+    {
+        std::system(("pkill -f 'cupsd -c " + (m_dir / "root" / "cupsd.conf").string() + "'").c_str());
+    }
+    PrintServer(const PrintServer&) = delete;
+    PrintServer& operator=(const PrintServer&) = delete;
+
+    bool started() const { return m_started; }
+    std::string socket() const { return (m_dir / "cups.sock").string(); }
+
+private:
+    fs::path m_dir;
+    bool m_started = false;
+};
+
+fs::path pdf_folder()
+{
+    const passwd* me = ::getpwuid(::getuid());
+    return fs::path(me != nullptr ? me->pw_dir : "/root") / "PDF";
+}
+
+std::set<fs::path> pdfs()
+{
+    std::set<fs::path> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(pdf_folder(), ec)) {
+        found.insert(entry.path());
+    }
+    return found;
+}
+
+class PrintE2E : public ShowE2E {
+protected:
+    void SetUp() override
+    {
+        if (::getuid() != 0) {
+            GTEST_SKIP() << "the PDF printer's backend runs only for a server started as root";
+        }
+        ShowE2E::SetUp();
+    }
+};
+
+TEST_F(PrintE2E, PDuringAHoldPrintsTheScreenToTheDefaultQueue)
+{
+    PrintServer server(m_home / "cups", true);
+    ASSERT_TRUE(server.started());
+    const std::set<fs::path> before = pdfs();
+    Program show({"/S"}, m_home, {"CUPS_SERVER=" + server.socket()});
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(2500ms); // the picture is held by now
+    run("xdotool key p");
+    fs::path printed;
+    const auto end = std::chrono::steady_clock::now() + 40s;
+    while (printed.empty() && std::chrono::steady_clock::now() < end) {
+        for (const fs::path& pdf : pdfs()) {
+            if (before.count(pdf) == 0 && fs::file_size(pdf) > 0) {
+                printed = pdf;
+            }
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+    ASSERT_FALSE(printed.empty()) << "no PDF came out of the queue";
+    std::this_thread::sleep_for(500ms); // let the backend finish the file
+    EXPECT_FALSE(show.wait_for_exit(100ms).has_value()) << "printing does not end the show";
+    const fs::path page = m_home / "page";
+    run("pdftoppm -png -r 40 -singlefile '" + printed.string() + "' '" + page.string() + "'");
+    const QImage image(QString::fromStdString(page.string() + ".png"));
+    ASSERT_FALSE(image.isNull());
+    // The screen's picture, scaled to 90 per cent of the page's width from
+    // its top-left corner: the red quarter sits in the upper left part.
+    int red = 0;
+    int blue = 0;
+    for (int y = 0; y < image.height() / 2; ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            red += distance(image.pixel(x, y), qRgb(255, 0, 0)) < 40 ? 1 : 0;
+            blue += distance(image.pixel(x, y), qRgb(0, 0, 255)) < 40 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(red, 100) << "the printed page shows the picture";
+    EXPECT_GT(blue, 100);
+    fs::remove(printed);
+    run("xdotool key x");
+    EXPECT_EQ(show.wait_for_exit(3s), 0);
+}
+
+TEST_F(PrintE2E, NoQueueSaysCheckYourPrinterOnceAndTheShowGoesOn)
+{
+    PrintServer server(m_home / "cups", false);
+    ASSERT_TRUE(server.started());
+    Program show({"/S"}, m_home, {"CUPS_SERVER=" + server.socket()});
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(2500ms);
+    run("xdotool key p");
+    // Qt keeps an unmapped leader window named after the application too;
+    // the message box is the visible one.
+    const auto box_open = [] {
+        return std::system("xdotool search --onlyvisible --name '^Framory$' >/dev/null 2>&1") == 0;
+    };
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (!box_open() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(50ms);
+    }
+    ASSERT_TRUE(box_open()) << "the printer message";
+    run("xdotool key Return");
+    std::this_thread::sleep_for(1000ms);
+    EXPECT_FALSE(box_open()) << "the message comes once";
+    EXPECT_FALSE(show.wait_for_exit(200ms).has_value()) << "the show goes on";
+    const QImage screen = grab_screen();
+    EXPECT_LE(distance(screen.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16) << "the live show is back";
+    run("xdotool key x");
+    EXPECT_EQ(show.wait_for_exit(3s), 0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
