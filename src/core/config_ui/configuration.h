@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/components/platform.h"
+
+#include <string>
+
+namespace framory::core {
+
+struct Program;
+
+inline constexpr int kVersionMajor = 3;
+inline constexpr int kVersionMinor = 0;
+inline constexpr int kVersionRevision = 0;
+inline constexpr const char* kCatalogueProgram = "Obelin_Products.exe";
+inline constexpr const char* kCatalogueErrorTitle = "Error!";
+inline constexpr const char* kCatalogueErrorText =
+    "Error Launching Obelin_Products.exe!\r\rPlease make sure you have this program installed properly!";
+
+// "Framory - v3.0.0"
+std::string ConfigurationTitle();
+
+// The configuration hub as its rules see it.
+class ConfigurationWindow {
+public:
+    virtual ~ConfigurationWindow() = default;
+    virtual bool display_filenames() = 0;
+    virtual void set_display_filenames(bool checked) = 0;
+    virtual void set_title(const std::string& title) = 0;
+    // Shows the show window modally and returns when it has closed.
+    virtual void show_show_modal() = 0;
+    // A message box with an OK button and no icon.
+    virtual void show_message(const std::string& title, const std::string& text) = 0;
+    virtual void end_program() = 0;
+};
+
+// The rules of frm_configuration.
+class Configuration {
+public:
+    Configuration(Program& program, ConfigurationWindow& window, SettingsStore& store, Shell& shell);
+
+    // After the window was centred.
+    void Form_Load();
+    void Command6_Click(); // "Preview Screen Saver"
+    void Command3_Click(); // "Other Obelin Software Products"
+    void Form_Unload();    // "Exit" or the close box
+
+private:
+    void copy_check_box();
+
+    Program& m_program;
+    ConfigurationWindow& m_window;
+    SettingsStore& m_store;
+    Shell& m_shell;
+};
+
+} // namespace framory::core

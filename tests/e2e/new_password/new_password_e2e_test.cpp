@@ -1,0 +1,208 @@
+// The change-password dialog of the real program, and the keyboard layout
+// read from a real X server (the test runs under xvfb-run, whose server
+// starts with the US layout), driven by xdotool like a person would.
+#include <gtest/gtest.h>
+
+#include "core/password/code_page.h"
+#include "core/password/scramble.h"
+#include "qt/platform/desktop_services.h"
+#include "qt/platform/xkb_keyboard.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kTitle = "Change  Password";
+
+void run(const std::string& command)
+{
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+// The program started with its own settings and data folders.
+class Framory {
+public:
+    Framory(const std::string& argument, const fs::path& home)
+    {
+        std::vector<std::string> env_strings;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env_strings.emplace_back(*e);
+        }
+        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
+        env_strings.push_back("SDL_AUDIODRIVER=dummy");
+        std::vector<char*> env;
+        for (auto& s : env_strings) {
+            env.push_back(s.data());
+        }
+        env.push_back(nullptr);
+        std::string program = FRAMORY_BINARY;
+        std::string arg = argument;
+        std::vector<char*> argv = {program.data(), arg.data(), nullptr};
+        posix_spawn(&m_pid, FRAMORY_BINARY, nullptr, nullptr, argv.data(), env.data());
+    }
+    ~Framory()
+    {
+        if (m_pid > 0 && !m_exited) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    Framory(const Framory&) = delete;
+    Framory& operator=(const Framory&) = delete;
+
+    // The exit status once the program ended within `limit`, else nothing.
+    std::optional<int> wait_for_exit(std::chrono::milliseconds limit)
+    {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            int status = 0;
+            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_exited = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        return std::nullopt;
+    }
+
+private:
+    pid_t m_pid = -1;
+    bool m_exited = false;
+};
+
+bool wait_for_window(const std::string& title, bool present, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < end) {
+        if (framory::qt::XWindowWithTitleExists(title) == present) {
+            return true;
+        }
+        std::this_thread::sleep_for(20ms);
+    }
+    return false;
+}
+
+// The value of a key in the settings file as a person reads it.
+std::optional<std::string> ini_value(const fs::path& file, const std::string& key)
+{
+    std::ifstream in(file);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind(key + "=", 0) == 0) {
+            return line.substr(key.size() + 1);
+        }
+    }
+    return std::nullopt;
+}
+
+void lock_group(int group)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    XkbLockGroup(display, XkbUseCoreKbd, static_cast<unsigned>(group));
+    XSync(display, False);
+    XCloseDisplay(display);
+}
+
+std::u16string key_caps(framory::qt::XkbKeyboardLayout& layout, const std::u16string& typed)
+{
+    return framory::core::FromWindows1252(framory::core::ToKeyCaps(typed, layout));
+}
+
+TEST(XkbLayoutE2E, FollowsTheServersLayoutAndItsCurrentGroup)
+{
+    framory::qt::XkbKeyboardLayout layout(framory::qt::KeyboardSource::CurrentXLayout);
+    ASSERT_TRUE(layout.reads_x_layout());
+    EXPECT_EQ(key_caps(layout, u"tulip!:?"), u"TULIP1;/");
+    EXPECT_EQ(key_caps(layout, u"\u00e9\u20ac"), u"\u00c9\u20ac") << "no key on the US layout: kept";
+
+    // US in the first group, German in the second.
+    run("setxkbmap -layout us,de");
+    lock_group(1);
+    EXPECT_EQ(key_caps(layout, u"tulip!:?"), u"TULIP1.\u00df");
+    // AltGr symbols give their key; the circumflex is only a dead key there
+    // and the degree sign's key types none unshifted: both kept.
+    EXPECT_EQ(key_caps(layout, u"@\u20ac|\u00fc^\u00b0"), u"QE<\u00dc^\u00b0");
+    lock_group(0);
+    EXPECT_EQ(key_caps(layout, u":?"), u";/");
+}
+
+class NewPasswordE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/framory-e2e-newpw-XXXXXX";
+        m_home = ::mkdtemp(pattern);
+        fs::create_directories(m_home / "config");
+    }
+    void TearDown() override { fs::remove_all(m_home); }
+
+    fs::path settings_file() const { return m_home / "config" / "Obelin Framory.ini"; }
+
+    fs::path m_home;
+};
+
+TEST_F(NewPasswordE2E, TypedWithTheTabOrderStoresTheScrambledCapitals)
+{
+    Framory dialog("/A", m_home);
+    ASSERT_TRUE(wait_for_window(kTitle, true, 5s));
+    run(std::string("xdotool search --sync --name '^") + kTitle + "$' windowfocus --sync");
+    run("xdotool type --delay 20 'tulip!'");
+    run("xdotool key Tab");
+    run("xdotool type --delay 20 'TULIP!'");
+    run("xdotool key Tab");
+    std::this_thread::sleep_for(300ms);
+    run(std::string("'") + FRAMORY_X_SCREENSHOT + "' " +
+        (fs::temp_directory_path() / "framory-e2e-new-password.png").string());
+    EXPECT_FALSE(dialog.wait_for_exit(100ms).has_value()) << "typing alone closes nothing";
+    run("xdotool key space"); // OK has the focus
+    EXPECT_EQ(dialog.wait_for_exit(3s), 0) << "closing the dialog ends the program";
+    EXPECT_FALSE(framory::qt::XWindowWithTitleExists(kTitle));
+    EXPECT_EQ(ini_value(settings_file(), "misc"), framory::core::Scramble("TULIP1"));
+}
+
+TEST_F(NewPasswordE2E, MismatchIsToldAndCancelStoresNothing)
+{
+    std::ofstream(settings_file()) << "[Options]\nmisc=" << framory::core::Scramble("OLD") << "\n";
+    Framory dialog("/a", m_home);
+    ASSERT_TRUE(wait_for_window(kTitle, true, 5s));
+    run(std::string("xdotool search --sync --name '^") + kTitle + "$' windowfocus --sync");
+    run("xdotool type --delay 20 rose");
+    run("xdotool key Tab");
+    run("xdotool type --delay 20 lily");
+    run("xdotool key Return");
+    ASSERT_TRUE(wait_for_window("Microsoft Windows", true, 3s));
+    std::this_thread::sleep_for(300ms);
+    run(std::string("'") + FRAMORY_X_SCREENSHOT + "' " +
+        (fs::temp_directory_path() / "framory-e2e-new-password-mismatch.png").string());
+    run("xdotool search --sync --name '^Microsoft Windows$' windowfocus --sync");
+    run("xdotool key Return");
+    ASSERT_TRUE(wait_for_window("Microsoft Windows", false, 3s));
+    EXPECT_FALSE(dialog.wait_for_exit(200ms).has_value()) << "the dialog stays open";
+    run(std::string("xdotool search --sync --name '^") + kTitle + "$' windowfocus --sync");
+    run("xdotool key Escape");
+    EXPECT_EQ(dialog.wait_for_exit(3s), 0);
+    EXPECT_EQ(ini_value(settings_file(), "misc"), framory::core::Scramble("OLD"));
+}
+
+} // namespace

@@ -1,0 +1,119 @@
+#include "qt/forms/frm_checkpassword.h"
+
+#include "core/startup/helpers.h"
+#include "core/startup/program.h"
+#include "qt/platform/desktop_services.h"
+#include "../components/component_test_support.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace framory::qt {
+namespace {
+
+class PromptTest : public ::testing::Test {
+protected:
+    core::Program program;
+    QtCursorService cursor;
+    QtEventPump pump;
+    QtScreenMetrics screen;
+
+    void SetUp() override
+    {
+        program.password.plain_password = "Tulip";
+        program.show.prompt_state = 1;
+        program.show.dismiss_request = 1;
+        core::HidePointer(cursor); // as the show has it
+    }
+};
+
+TEST_F(PromptTest, LaidOutAsDesignedWithAMaskedBox)
+{
+    frm_checkpassword prompt(program, cursor, pump, screen);
+    EXPECT_EQ(prompt.windowTitle(), QStringLiteral("Screen Saver Password"));
+    EXPECT_EQ(prompt.size(), QSize(256, 75));
+    EXPECT_EQ(prompt.Text1.geometry(), QRect(12, 36, 136, 19));
+    EXPECT_EQ(prompt.Command1.text(), QStringLiteral("Ok"));
+    EXPECT_EQ(prompt.Command2.text(), QStringLiteral("Cancel"));
+    EXPECT_EQ(prompt.Label1.text(), QStringLiteral("Type your screen saver password:"));
+    EXPECT_EQ(prompt.Text1.echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(prompt.Timer1.isActive());
+    EXPECT_EQ(prompt.Timer1.interval(), 20000);
+    EXPECT_TRUE(prompt.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(cursor.count(), 0) << "the pointer shows for the prompt";
+}
+
+TEST_F(PromptTest, PreviewPromptIsNotTopMost)
+{
+    program.config_preview = true;
+    frm_checkpassword prompt(program, cursor, pump, screen);
+    EXPECT_FALSE(prompt.windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(PromptTest, TypedPasswordAndEnterEndTheShowWhateverTheCase)
+{
+    frm_checkpassword prompt(program, cursor, pump, screen);
+    prompt.show();
+    QTest::keyClicks(&prompt.Text1, QStringLiteral("tULIP"));
+    QTest::keyClick(&prompt.Text1, Qt::Key_Return);
+    EXPECT_EQ(program.show.exit_now, 1);
+    EXPECT_EQ(program.show.prompt_state, 0);
+    EXPECT_FALSE(prompt.isVisible());
+    EXPECT_EQ(cursor.count(), -1) << "hidden again when the prompt closes";
+}
+
+TEST_F(PromptTest, WrongPasswordSaysSoAndKeepsThePromptOpen)
+{
+    frm_checkpassword prompt(program, cursor, pump, screen);
+    prompt.show();
+    QString seen_text;
+    QString seen_title;
+    QTimer::singleShot(50, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+                seen_text = box->text();
+                seen_title = box->windowTitle();
+                EXPECT_EQ(box->icon(), QMessageBox::Warning);
+                box->accept();
+            }
+        }
+    });
+    QTest::keyClicks(&prompt.Text1, QStringLiteral("rose"));
+    QTest::mouseClick(&prompt.Command1, Qt::LeftButton);
+    EXPECT_EQ(seen_text, QStringLiteral("The password that you typed is not correct. Try typing it again."));
+    EXPECT_EQ(seen_title, QStringLiteral("Passwords"));
+    EXPECT_TRUE(prompt.Text1.text().isEmpty());
+    EXPECT_TRUE(prompt.isVisible());
+    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_EQ(program.show.prompt_state, 1);
+}
+
+TEST_F(PromptTest, CancelClearsTheDismissalAndTheShowGoesOn)
+{
+    frm_checkpassword prompt(program, cursor, pump, screen);
+    prompt.show();
+    QTest::mouseClick(&prompt.Command2, Qt::LeftButton);
+    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_EQ(program.show.prompt_state, 0);
+    EXPECT_FALSE(prompt.isVisible());
+}
+
+TEST_F(PromptTest, TimesOutByItself)
+{
+    frm_checkpassword prompt(program, cursor, pump, screen);
+    prompt.Timer1.setInterval(100); // the 20 seconds, shortened for the test
+    prompt.Timer1.start();
+    prompt.show();
+    QTest::keyClicks(&prompt.Text1, QStringLiteral("Tuli"));
+    ASSERT_TRUE(framory::testing::RunEventsUntil([&] { return !prompt.isVisible(); }, 2000));
+    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_EQ(program.show.exit_now, 0);
+}
+
+} // namespace
+} // namespace framory::qt

@@ -1,0 +1,335 @@
+#include "qt/forms/frm_newpassword.h"
+
+#include "../components/component_test_support.h"
+#include "../platform/temp_folder.h"
+#include "core/password/scramble.h"
+#include "core/startup/program.h"
+#include "qt/platform/desktop_platform.h"
+#include "qt/platform/settings_file_store.h"
+#include "qt/platform/xkb_keyboard.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace framory::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// What a message box said before the test dismissed it.
+struct SeenBox {
+    int count = 0;
+    QString text;
+    QString title;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Watches for message boxes while `action` runs and presses OK on each.
+SeenBox AnswerMessageBoxes(const std::function<void()>& action)
+{
+    SeenBox seen;
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
+                ++seen.count;
+                seen.text = box->text();
+                seen.title = box->windowTitle();
+                seen.icon = box->icon();
+                box->button(QMessageBox::Ok)->click();
+            }
+        }
+    });
+    watch.start();
+    action();
+    return seen;
+}
+
+std::string FileText(const fs::path& file)
+{
+    std::ifstream in(file);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class NewPasswordFormTest : public ::testing::Test {
+protected:
+    framory::testing::TempFolder folder;
+    fs::path file = folder.path() / "Obelin Framory.ini";
+    SettingsFileStore store{file};
+    QtScreenMetrics screen;
+    QtEventPump pump;
+    core::Program program;
+
+    std::unique_ptr<frm_newpassword> open()
+    {
+        auto dialog = std::make_unique<frm_newpassword>(
+            program, std::make_unique<XkbKeyboardLayout>(KeyboardSource::BuiltInUs), store, screen, pump);
+        dialog->show();
+        return dialog;
+    }
+    // The stored form as another process would read it from the file.
+    std::string stored_in_file()
+    {
+        SettingsFileStore reader(file);
+        return reader.read("Options", "misc", "(absent)");
+    }
+};
+
+TEST_F(NewPasswordFormTest, LaidOutFromTheTwipsWithMaskedBoxesOnLightGrey)
+{
+    auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Change  Password"));
+    EXPECT_EQ(dialog->size(), QSize(351, 103));
+    const std::vector<std::tuple<QWidget*, QRect, QString>> controls = {
+        {&dialog->Label1, QRect(4, 9, 256, 16), QStringLiteral("Change password for Framory Screen Saver")},
+        {&dialog->Label2, QRect(12, 42, 74, 13), QStringLiteral("New Password:")},
+        {&dialog->NewPassword, QRect(132, 42, 107, 22), QString()},
+        {&dialog->Label3, QRect(12, 72, 109, 13), QStringLiteral("Confirm new password:")},
+        {&dialog->NewPassword2, QRect(132, 72, 107, 21), QString()},
+        {&dialog->OK, QRect(270, 12, 73, 22), QStringLiteral("OK")},
+        {&dialog->Cancel, QRect(270, 39, 73, 22), QStringLiteral("Cancel")},
+    };
+    for (const auto& [widget, rect, text] : controls) {
+        EXPECT_EQ(widget->geometry(), rect) << widget->objectName().toStdString();
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            EXPECT_EQ(label->text(), text);
+            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(text), rect.width()) << "the whole text shows";
+        } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+            EXPECT_EQ(button->text(), text);
+        }
+    }
+    for (QLineEdit* box : {&dialog->NewPassword, &dialog->NewPassword2}) {
+        EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+        EXPECT_TRUE(box->text().isEmpty());
+        EXPECT_EQ(box->maxLength(), 32767) << "no limit of its own";
+    }
+    EXPECT_EQ(dialog->palette().color(QPalette::Window), QColor(192, 192, 192));
+    // Centred on the screen at load, by the size it had then (a frame that
+    // a window manager adds later is not known yet).
+    const QRect area = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_NEAR(dialog->frameGeometry().x(), (area.width() - 351) / 2.0, 1);
+    EXPECT_NEAR(dialog->frameGeometry().y(), (area.height() - 103) / 2.0, 1);
+}
+
+TEST_F(NewPasswordFormTest, TypedWithTheTabOrderTheCapitalsAreStoredScrambled)
+{
+    auto dialog = open();
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    EXPECT_EQ(QApplication::focusWidget(), &dialog->NewPassword);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("tulip!"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog->NewPassword2);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("TULIP!"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog->OK);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog->Cancel);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    ASSERT_EQ(QApplication::focusWidget(), &dialog->OK);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(program.password.plain_password, "TULIP1");
+    EXPECT_EQ(stored_in_file(), core::Scramble("TULIP1"));
+    EXPECT_NE(FileText(file).find("misc=" + core::Scramble("TULIP1")), std::string::npos);
+}
+
+TEST_F(NewPasswordFormTest, EnterInTheSecondBoxPressesOk)
+{
+    auto dialog = open();
+    dialog->NewPassword.setText(QStringLiteral("rose"));
+    QTest::keyClicks(&dialog->NewPassword2, QStringLiteral("Rose"));
+    QTest::keyClick(&dialog->NewPassword2, Qt::Key_Return);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(stored_in_file(), core::Scramble("ROSE"));
+}
+
+TEST_F(NewPasswordFormTest, MismatchSaysSoWithAStopAndStoresNothing)
+{
+    auto dialog = open();
+    // Different and both too long: the mismatch is told first.
+    dialog->NewPassword.setText(QString(31, QLatin1Char('a')));
+    dialog->NewPassword2.setText(QString(32, QLatin1Char('a')));
+    const SeenBox seen = AnswerMessageBoxes([&] { QTest::mouseClick(&dialog->OK, Qt::LeftButton); });
+    EXPECT_EQ(seen.count, 1);
+    EXPECT_EQ(seen.text, QStringLiteral("The new and confirmed passwords do not match. Please type them again."));
+    EXPECT_EQ(seen.title, QStringLiteral("Microsoft Windows"));
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->NewPassword.text(), QString(31, QLatin1Char('A')));
+    EXPECT_EQ(dialog->NewPassword2.text(), QString(32, QLatin1Char('A')));
+    EXPECT_EQ(stored_in_file(), "(absent)");
+}
+
+TEST_F(NewPasswordFormTest, ThirtyOneCharactersAreTooLongThirtyAreStored)
+{
+    auto dialog = open();
+    const QString thirty_one = QStringLiteral("abcdefghijklmnopqrstuvwxyz:{}?~");
+    dialog->NewPassword.setText(thirty_one);
+    dialog->NewPassword2.setText(thirty_one);
+    SeenBox seen = AnswerMessageBoxes([&] { QTest::mouseClick(&dialog->OK, Qt::LeftButton); });
+    EXPECT_EQ(seen.count, 1);
+    EXPECT_EQ(seen.text, QStringLiteral("New password too long\nMaximum length 30 chars"));
+    EXPECT_EQ(seen.title, QStringLiteral("Change Password"));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->NewPassword.text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/`"));
+    EXPECT_EQ(stored_in_file(), "(absent)");
+
+    dialog->NewPassword.setText(thirty_one.left(30));
+    dialog->NewPassword2.setText(thirty_one.left(30));
+    seen = AnswerMessageBoxes([&] { QTest::mouseClick(&dialog->OK, Qt::LeftButton); });
+    EXPECT_EQ(seen.count, 0);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(core::Unscramble(stored_in_file()), "ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/");
+}
+
+TEST_F(NewPasswordFormTest, BothBoxesEmptyRemoveThePassword)
+{
+    store.write("Options", "misc", core::Scramble("OLD"));
+    program.password.plain_password = "OLD";
+    program.password.stored_password = core::Scramble("OLD");
+    auto dialog = open();
+    QTest::mouseClick(&dialog->OK, Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(program.password.plain_password, "");
+    EXPECT_EQ(stored_in_file(), "");
+    EXPECT_NE(FileText(file).find("misc=\n"), std::string::npos);
+}
+
+TEST_F(NewPasswordFormTest, CancelEscapeAndTheCloseBoxStoreNothing)
+{
+    const std::vector<std::function<void(frm_newpassword&)>> ways = {
+        [](frm_newpassword& d) { QTest::mouseClick(&d.Cancel, Qt::LeftButton); },
+        [](frm_newpassword& d) { QTest::keyClick(&d.NewPassword2, Qt::Key_Escape); },
+        [](frm_newpassword& d) { d.QWidget::close(); },
+    };
+    for (const auto& way : ways) {
+        auto dialog = open();
+        dialog->NewPassword.setText(QStringLiteral("new"));
+        dialog->NewPassword2.setText(QStringLiteral("new"));
+        way(*dialog);
+        EXPECT_FALSE(dialog->isVisible());
+    }
+    EXPECT_EQ(program.password.plain_password, "");
+    EXPECT_FALSE(fs::exists(file));
+}
+
+// The two ways the program opens the dialog, over the desktop's own services.
+class ChangePasswordEntryTest : public ::testing::Test {
+protected:
+    framory::testing::TempFolder folder;
+    QByteArray saved_config = qgetenv("XDG_CONFIG_HOME");
+    QByteArray saved_data = qgetenv("XDG_DATA_HOME");
+    core::Program program;
+
+    void SetUp() override
+    {
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((folder.path() / "config").string()));
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString((folder.path() / "data").string()));
+        fs::create_directories(folder.path() / "config");
+    }
+    void TearDown() override
+    {
+        restore("XDG_CONFIG_HOME", saved_config);
+        restore("XDG_DATA_HOME", saved_data);
+    }
+    static void restore(const char* name, const QByteArray& value)
+    {
+        if (value.isEmpty()) {
+            qunsetenv(name);
+        } else {
+            qputenv(name, value);
+        }
+    }
+    std::string stored_in_file()
+    {
+        SettingsFileStore reader(folder.path() / "config" / "Obelin Framory.ini");
+        return reader.read("Options", "misc", "(absent)");
+    }
+    static frm_newpassword* find_dialog()
+    {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* d = qobject_cast<frm_newpassword*>(w); d != nullptr && d->isVisible()) {
+                return d;
+            }
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(ChangePasswordEntryTest, AsItsOwnProgramClosingEndsTheEventLoop)
+{
+    DesktopPlatform platform(DisplayKind::Offscreen);
+    ASSERT_TRUE(OpenChangePasswordProgram(program, platform));
+    frm_newpassword* dialog = find_dialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(dialog->isModal());
+    dialog->NewPassword.setText(QStringLiteral("daisy"));
+    dialog->NewPassword2.setText(QStringLiteral("DAISY"));
+
+    // The program's own loop, as main runs it, with the program's setting
+    // that closing a last window does not end it by itself. (Ending the
+    // application's loop from a nested loop would leave Qt refusing to run
+    // any later loop in this process.)
+    const bool quit_on_close = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    QTimer::singleShot(0, dialog, [dialog] { dialog->OK.click(); });
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    safety.start(3000);
+    EXPECT_EQ(QApplication::exec(), 0) << "the dialog's close ends the program's loop";
+    QGuiApplication::setQuitOnLastWindowClosed(quit_on_close);
+    EXPECT_EQ(stored_in_file(), core::Scramble("DAISY"));
+    EXPECT_TRUE(framory::testing::RunEventsUntil([] { return find_dialog() == nullptr; }, 1000));
+}
+
+TEST_F(ChangePasswordEntryTest, ModalFromAnotherDialogReturnsWhenClosed)
+{
+    DesktopPlatform platform(DisplayKind::Offscreen);
+    QWidget hub;
+    hub.show();
+    bool was_modal = false;
+    // The dialog's load step lets events run before it shows, so the test
+    // waits for it to be up.
+    QTimer watch;
+    watch.setInterval(10);
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        frm_newpassword* dialog = find_dialog();
+        if (dialog == nullptr) {
+            return;
+        }
+        watch.stop();
+        was_modal = dialog->isModal() && dialog->parentWidget() == &hub;
+        dialog->NewPassword.setText(QStringLiteral("lily:"));
+        dialog->NewPassword2.setText(QStringLiteral("LILY;"));
+        dialog->OK.click();
+    });
+    watch.start();
+    // Should the dialog not close, it is closed here so the test cannot hang.
+    QTimer::singleShot(3000, [] {
+        if (frm_newpassword* dialog = find_dialog()) {
+            dialog->QWidget::close();
+        }
+    });
+    ShowChangePasswordModal(program, platform, &hub);
+    EXPECT_TRUE(was_modal);
+    EXPECT_EQ(program.password.plain_password, "LILY;");
+    EXPECT_EQ(stored_in_file(), core::Scramble("LILY;"));
+}
+
+} // namespace
+} // namespace framory::qt

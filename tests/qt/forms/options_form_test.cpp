@@ -1,0 +1,459 @@
+#include "qt/forms/frm_options.h"
+
+#include "../components/component_test_support.h"
+#include "../platform/temp_folder.h"
+#include "core/settings/settings.h"
+#include "core/startup/program.h"
+#include "qt/platform/desktop_services.h"
+#include "qt/platform/settings_file_store.h"
+#include "qt/platform/volume_control.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+// Texts in failure messages, readable.
+static void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace framory::qt {
+namespace {
+
+class RecordingShell : public core::Shell {
+public:
+    std::vector<std::string> files;
+    int ShellExecute(const std::string& file) override
+    {
+        files.push_back(file);
+        return 2; // not found, as on a desktop without a volume control
+    }
+};
+
+// A click on an option button's round mark: only the mark and the caption
+// answer clicks, not the empty rest of the button's box.
+void click(QRadioButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+class OptionsFormTest : public ::testing::Test {
+protected:
+    framory::testing::TempFolder folder;
+    std::filesystem::path file = folder.path() / "Obelin Framory.ini";
+    SettingsFileStore store{file};
+    core::Program program;
+    QtScreenMetrics screen;
+    QtEventPump pump;
+    RecordingShell shell;
+    int password_dialogs = 0;
+
+    void SetUp() override
+    {
+        program.windows_dir = (folder.path() / "data").string() + "/";
+        program.program_folder = folder.path().string() + "/";
+    }
+
+    // The hub loads the settings before it opens the dialog.
+    void load(const std::map<std::string, std::string>& stored = {})
+    {
+        for (const auto& [key, value] : stored) {
+            store.write("Options", key, value);
+        }
+        core::LoadSettings(program, store);
+    }
+
+    std::unique_ptr<frm_options> open(std::int32_t platform_id = kLinuxPlatformId)
+    {
+        auto dialog = std::make_unique<frm_options>(program, store, screen, pump, shell, platform_id,
+                                                    [this] { ++password_dialogs; });
+        dialog->show();
+        return dialog;
+    }
+
+    // What a later process reads from the settings file.
+    std::string saved(const std::string& key)
+    {
+        SettingsFileStore reader(file);
+        return reader.read("Options", key, "missing");
+    }
+};
+
+TEST_F(OptionsFormTest, LaidOutFromTheDesignWithItsFonts)
+{
+    load();
+    auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Screen Saver Options"));
+    EXPECT_EQ(dialog->size(), QSize(419, 366)); // 6285 x 5490 twips
+    EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const double screen_width = screen.screen_width_twips() / screen.twips_per_pixel_x();
+    const double screen_height = screen.screen_height_twips() / screen.twips_per_pixel_y();
+    // Centred by its size when it loads, before a frame was put around it.
+    // The platform's frame, added when the dialog shows, may shift it by its
+    // own width.
+    const QMargins frame = dialog->windowHandle()->frameMargins();
+    EXPECT_NEAR(dialog->x() + dialog->width() / 2.0, screen_width / 2, frame.left() + 1.0) << "centred when it loads";
+    EXPECT_NEAR(dialog->y() + dialog->height() / 2.0, screen_height / 2, frame.top() + 1.0);
+    EXPECT_EQ(dialog->Frame1.geometry(), QRect(4, 4, 203, 49));
+    EXPECT_EQ(dialog->Frame10.geometry(), QRect(212, 228, 203, 49));
+    EXPECT_EQ(dialog->Frame11.geometry(), QRect(4, 284, 411, 49));
+    EXPECT_EQ(dialog->Command2.geometry(), QRect(4, 336, 203, 27));
+    EXPECT_EQ(dialog->Command1.geometry(), QRect(212, 336, 203, 27));
+    EXPECT_EQ(dialog->Frame7.title(), QStringLiteral("Save as wallpaper upon exit?"));
+    EXPECT_EQ(dialog->Frame8.title(), QStringLiteral("Picture duration (seconds)"));
+    EXPECT_EQ(dialog->Frame11.title(), QStringLiteral("Options available while the screen saver is running:"));
+    EXPECT_EQ(dialog->Option17.parentWidget(), &dialog->Frame5);
+    EXPECT_GT(dialog->Option17.y(), dialog->Option15.y()) << "the long caption has the lower line to itself";
+    EXPECT_EQ(dialog->Option15.y(), dialog->Option16.y());
+    EXPECT_EQ(dialog->Label6[0].text(),
+              QStringLiteral("Press \"P\" to print a copy of the current picture to your printer"));
+    EXPECT_EQ(dialog->Label6[1].text(),
+              QStringLiteral("Press \"M\" to advance to the next audio selection available (.wav or .mid files)"));
+    EXPECT_TRUE(dialog->Label6[0].isVisible());
+    EXPECT_EQ(dialog->Label3.text(), QStringLiteral("Fine"));
+    EXPECT_EQ(dialog->Label2.text(), QStringLiteral("Coarse"));
+    EXPECT_EQ(dialog->Label4.text(), QStringLiteral("Faster"));
+    EXPECT_EQ(dialog->Label5.text(), QStringLiteral("Slower"));
+    EXPECT_LT(dialog->Label3.x(), dialog->HScroll2.x());
+    EXPECT_GT(dialog->Label2.x(), dialog->HScroll2.x());
+    EXPECT_EQ(dialog->Label1.frameShape(), QFrame::Box);
+    EXPECT_EQ(dialog->Label1.alignment(), Qt::AlignCenter);
+
+    EXPECT_TRUE(dialog->texts_fit()) << "at " << dialog->text_point_size() << " pt";
+    EXPECT_GE(dialog->text_point_size(), 7.0);
+    EXPECT_TRUE(dialog->Frame5.font().bold());
+    EXPECT_TRUE(dialog->Label1.font().bold());
+    EXPECT_FALSE(dialog->Option17.font().bold());
+    EXPECT_FALSE(dialog->Command3.font().bold());
+    EXPECT_FALSE(dialog->Label6[1].font().bold());
+    EXPECT_TRUE(dialog->Command1.font().bold());
+    EXPECT_TRUE(dialog->Command2.font().bold());
+    for (const QObject* child : dialog->findChildren<QObject*>()) {
+        if (child->objectName().startsWith(QStringLiteral("Option"))) {
+            EXPECT_NE(dialog->option(child->objectName().mid(6).toInt()), nullptr) << child->objectName().toStdString();
+        }
+    }
+}
+
+TEST_F(OptionsFormTest, EveryButtonWritesItsFieldAndTheFileHoldsItAfterOk)
+{
+    struct Case {
+        int number;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {14, "scale_flag", "0"},   {7, "scale_flag", "85"},   {6, "scale_flag", "100"},  {8, "border_active", "1"},
+        {9, "border_active", "0"}, {2, "sound_on", "1"},      {1, "sound_on", "0"},      {10, "wallpaper", "1"},
+        {11, "wallpaper", "0"},    {15, "cancel_mode", "4"},  {16, "cancel_mode", "7"},  {17, "cancel_mode", "9"},
+        {3, "effect_speed", "3"},  {4, "effect_speed", "2"},  {5, "effect_speed", "1"},  {12, "gradient", "1"},
+        {13, "gradient", "0"},     {18, "random_order", "0"}, {19, "random_order", "1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        // A stored value that no button stands for, so each click shows.
+        load({{c.key, "-5"}});
+        auto dialog = open();
+        QRadioButton* button = dialog->option(c.number);
+        ASSERT_NE(button, nullptr);
+        EXPECT_FALSE(button->isChecked());
+        click(button);
+        EXPECT_TRUE(button->isChecked());
+        EXPECT_EQ(saved(c.key), "-5") << "nothing reaches the file before the dialog closes";
+        QTest::mouseClick(&dialog->Command1, Qt::LeftButton);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(saved(c.key), c.value);
+    }
+}
+
+TEST_F(OptionsFormTest, CloseBoxSavesAsOkDoesAndEscapeDoesNotClose)
+{
+    load();
+    auto dialog = open();
+    click(&dialog->Option7);
+    dialog->HScroll2.setFocus();
+    QTest::keyClick(&dialog->HScroll2, Qt::Key_End);
+    QTest::keyClick(&dialog->HScroll3, Qt::Key_Home);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog->isVisible()) << "there is no cancel";
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(saved("scale_flag"), "85");
+    EXPECT_EQ(saved("effect_grain"), "15");
+    EXPECT_EQ(saved("effect_delay"), "2");
+    EXPECT_EQ(saved("folders_total"), "1") << "the whole record is written";
+}
+
+TEST_F(OptionsFormTest, TabOrderFollowsTheDesignAndEntersGroupsAtTheirSelection)
+{
+    load({{"cancel_mode", "5"}, {"scale_flag", "85"}});
+    auto dialog = open();
+    // The focus chain holds every stop of the design, in its order.
+    const std::vector<QString> design{
+        "Option14", "Option7",  "Option6",  "Option8",  "Option9",  "Option2",  "Option1", "Command3", "Option10",
+        "Option11", "Option15", "Option16", "Option17", "HScroll2", "HScroll3", "Option3", "Option4",  "Option5",
+        "HScroll1", "Option12", "Option13", "Option18", "Option19", "Command2", "Command1"};
+    std::vector<QString> chain;
+    QWidget* widget = &dialog->Option14;
+    do {
+        if (qobject_cast<QAbstractButton*>(widget) != nullptr || qobject_cast<QScrollBar*>(widget) != nullptr) {
+            chain.push_back(widget->objectName());
+        }
+        widget = widget->nextInFocusChain();
+    } while (widget != &dialog->Option14 && chain.size() < 100);
+    EXPECT_EQ(chain, design);
+
+    // Tab visits each group once, at its selected button; a group with
+    // nothing selected (the unmatched cancel mode) at its first. The arrow
+    // keys move within a group.
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    const std::vector<QString> tabbed{"Option7",  "Option8",  "Option2",  "Command3", "Option11",
+                                      "Option15", "HScroll2", "HScroll3", "Option4",  "HScroll1",
+                                      "Option12", "Option18", "Command2", "Command1", "Option7"};
+    std::vector<QString> seen;
+    for (std::size_t i = 0; i < tabbed.size(); ++i) {
+        seen.push_back(QApplication::focusWidget() != nullptr ? QApplication::focusWidget()->objectName() : "none");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(seen, tabbed);
+    std::vector<QString> back;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        back.push_back(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(back, (std::vector<QString>{"Option7", "Command1", "Command2", "Option18"}))
+        << "back into a group, at its selection";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog->Option19);
+    EXPECT_EQ(program.settings.random_order, 1) << "an arrow key picks the next button of the group";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    EXPECT_EQ(QApplication::focusWidget(), &dialog->Option19) << "the new selection is the group's stop";
+}
+
+TEST_F(OptionsFormTest, TitleAndEveryTooltip)
+{
+    load();
+    auto dialog = open();
+    const std::map<QString, QString> tips{
+        {"Frame5", "This adjusts how to stop a video effect so you can exit out of the screen saver quicker"},
+        {"Frame9", "Background gradient fills look best in color modes higher than 256 colors."},
+        {"Frame6", "Adjust the video effects using the slider bars"},
+        {"Option6", "Scale pictures as large as possible while keeping the same aspect ratio"},
+        {"Option7", "Scale pictures to 80% of screen dimension.  This leaves a border around the screen."},
+        {"Option14", "Turn picture scaling off"},
+        {"Option8", "Click here to display a border around the pictures during the screen saver"},
+        {"Option9", "Click here to turn the border off"},
+        {"Option2", "Click here to play and .wav or .mid files found in the folder during the screen saver"},
+        {"Option1", "Click here to turn off the sound during the screen saver"},
+        {"Command3", "Click here to adjust your system's audio settings (If available)"},
+        {"Option12", "Click here to display a nice background gradient effect during the screen saver (Better in "
+                     "high color modes)"},
+        {"Option13", "Click here to turn off gradient fills"},
+        {"Option18", "Display pictures as they appear in the folder"},
+        {"Option19", "Display pictures in a random order during the screen saver"},
+        {"Command2", "Click here to change this screen saver's password"},
+        {"Command1", "Click here to exit this screen"},
+    };
+    int with_tips = 0;
+    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
+        const auto tip = tips.find(widget->objectName());
+        if (tip != tips.end()) {
+            EXPECT_EQ(widget->toolTip(), tip->second) << tip->first.toStdString();
+            ++with_tips;
+        } else {
+            EXPECT_TRUE(widget->toolTip().isEmpty()) << widget->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(with_tips, static_cast<int>(tips.size()));
+    EXPECT_EQ(dialog->Command2.text(), QStringLiteral("Change &Password"));
+    EXPECT_EQ(dialog->Command1.text(), QStringLiteral("&Ok"));
+}
+
+TEST_F(OptionsFormTest, SlidersHaveTheirRangesAndLabel1FollowsTheDuration)
+{
+    load({{"scene_delay", "20"}, {"effect_grain", "9"}, {"effect_delay", "4"}});
+    auto dialog = open();
+    struct Case {
+        QScrollBar* bar;
+        int minimum, maximum, value;
+    };
+    for (const Case& c :
+         {Case{&dialog->HScroll1, 5, 60, 20}, Case{&dialog->HScroll2, 2, 15, 9}, Case{&dialog->HScroll3, 2, 20, 4}}) {
+        SCOPED_TRACE(c.bar->objectName().toStdString());
+        EXPECT_EQ(c.bar->minimum(), c.minimum);
+        EXPECT_EQ(c.bar->maximum(), c.maximum);
+        EXPECT_EQ(c.bar->value(), c.value);
+        EXPECT_EQ(c.bar->orientation(), Qt::Horizontal);
+    }
+    EXPECT_EQ(dialog->HScroll1.pageStep(), 5);
+    EXPECT_EQ(dialog->HScroll1.singleStep(), 1);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("20"));
+
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_End);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("60"));
+    EXPECT_EQ(program.settings.scene_delay, 60);
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_Home);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("5"));
+    EXPECT_EQ(program.settings.scene_delay, 5);
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_PageDown);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("10"));
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_Right);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("11"));
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_PageUp);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("6"));
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_Left);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("5"));
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_Left);
+    EXPECT_EQ(program.settings.scene_delay, 5) << "the end stops it";
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_Down);
+    QTest::keyClick(&dialog->HScroll1, Qt::Key_PageDown);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("11"));
+
+    // A dragged thumb changes nothing until it is let go.
+    dialog->HScroll1.setSliderDown(true);
+    dialog->HScroll1.setSliderPosition(40);
+    EXPECT_EQ(program.settings.scene_delay, 11);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("11"));
+    dialog->HScroll1.setSliderDown(false);
+    EXPECT_EQ(program.settings.scene_delay, 40);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("40"));
+
+    QTest::keyClick(&dialog->HScroll2, Qt::Key_Left);
+    EXPECT_EQ(program.settings.effect_grain, 8);
+    EXPECT_EQ(dialog->Label3.text(), QStringLiteral("Fine")) << "the end labels never change";
+    QTest::mouseClick(&dialog->Command1, Qt::LeftButton);
+    EXPECT_EQ(saved("scene_delay"), "40");
+    EXPECT_EQ(saved("effect_grain"), "8");
+    EXPECT_EQ(saved("effect_delay"), "4");
+}
+
+TEST_F(OptionsFormTest, UnmatchedOrOutOfRangeValuesOpenAndAreSavedBackUnchanged)
+{
+    load({{"cancel_mode", "5"}, {"effect_speed", "0"}, {"scene_delay", "300"}, {"effect_grain", "1"}});
+    auto dialog = open();
+    for (QRadioButton* button : {&dialog->Option15, &dialog->Option16, &dialog->Option17, &dialog->Option3,
+                                 &dialog->Option4, &dialog->Option5}) {
+        EXPECT_FALSE(button->isChecked()) << button->objectName().toStdString();
+    }
+    EXPECT_TRUE(dialog->Option6.isChecked()) << "the other groups show their values";
+    EXPECT_TRUE(dialog->Option11.isChecked());
+    EXPECT_TRUE(dialog->Frame7.isEnabled()) << "Linux is not the NT family";
+    EXPECT_EQ(dialog->HScroll1.value(), 60);
+    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("300"));
+    EXPECT_EQ(dialog->HScroll2.value(), 2);
+    QTest::mouseClick(&dialog->Command1, Qt::LeftButton);
+    EXPECT_EQ(saved("cancel_mode"), "5");
+    EXPECT_EQ(saved("effect_speed"), "0");
+    EXPECT_EQ(saved("scene_delay"), "300");
+    EXPECT_EQ(saved("effect_grain"), "1");
+}
+
+TEST_F(OptionsFormTest, NtFamilyGreysTheWallpaperGroupWithNoSelected)
+{
+    load({{"wallpaper", "1"}});
+    auto dialog = open(core::kPlatformWin32Nt);
+    EXPECT_FALSE(dialog->Frame7.isEnabled());
+    EXPECT_FALSE(dialog->Option10.isEnabled());
+    EXPECT_TRUE(dialog->Option11.isChecked());
+    dialog->close();
+    EXPECT_EQ(saved("wallpaper"), "0");
+}
+
+TEST_F(OptionsFormTest, PasswordAndAudioButtonsCallOutAndLeaveTheDialogAsItWas)
+{
+    load();
+    auto dialog = open();
+    QTest::mouseClick(&dialog->Command2, Qt::LeftButton);
+    EXPECT_EQ(password_dialogs, 1);
+    EXPECT_EQ(dialog->Command2.shortcut(), QKeySequence(Qt::ALT | Qt::Key_P)) << "its access key";
+    EXPECT_EQ(dialog->Command1.shortcut(), QKeySequence(Qt::ALT | Qt::Key_O));
+    QTest::mouseClick(&dialog->Command3, Qt::LeftButton);
+    EXPECT_EQ(shell.files, std::vector<std::string>{"SNDVOL32.EXE"});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(file)) << "neither button saves";
+}
+
+TEST(VolumeControlTest, DesktopsGetTheirOwnSoundSettingsAfterTheMixer)
+{
+    const auto first_two = [](const QString& desktop) {
+        const std::vector<LaunchCommand> commands = VolumeControlCommands(desktop);
+        return std::vector<LaunchCommand>(commands.begin(), commands.begin() + 2);
+    };
+    const LaunchCommand mixer{QStringLiteral("pavucontrol"), {}};
+    EXPECT_EQ(first_two(QStringLiteral("ubuntu:GNOME")),
+              (std::vector<LaunchCommand>{mixer, {"gnome-control-center", {"sound"}}}));
+    EXPECT_EQ(first_two(QStringLiteral("KDE")),
+              (std::vector<LaunchCommand>{mixer, {"systemsettings", {"kcm_pulseaudio"}}}));
+    EXPECT_EQ(first_two(QStringLiteral("X-Cinnamon")),
+              (std::vector<LaunchCommand>{mixer, {"cinnamon-settings", {"sound"}}}));
+    EXPECT_EQ(first_two(QStringLiteral("MATE")), (std::vector<LaunchCommand>{mixer, {"mate-volume-control", {}}}));
+    // Unknown or no desktop: every desktop's tool is still tried, each once.
+    const std::vector<LaunchCommand> all = VolumeControlCommands(QString());
+    EXPECT_EQ(all, VolumeControlCommands(QStringLiteral("Sway")));
+    EXPECT_EQ(all.size(), VolumeControlCommands(QStringLiteral("GNOME:KDE")).size());
+    EXPECT_EQ(all.front(), mixer);
+}
+
+TEST(VolumeControlTest, TheShellStartsTheFirstThatStartsAndPassesOtherFilesOn)
+{
+    RecordingShell other;
+    std::vector<QString> tried;
+    QString installed = QStringLiteral("gnome-control-center");
+    VolumeControlShell shell(
+        other,
+        [&](const LaunchCommand& command) {
+            tried.push_back(command.program);
+            return command.program == installed;
+        },
+        QStringLiteral("GNOME"));
+    EXPECT_GT(shell.ShellExecute("sndvol32.exe"), 32);
+    EXPECT_EQ(tried, (std::vector<QString>{"pavucontrol", "gnome-control-center"}));
+    EXPECT_TRUE(other.files.empty());
+
+    installed.clear();
+    tried.clear();
+    EXPECT_LE(shell.ShellExecute("SNDVOL32.EXE"), 32);
+    EXPECT_EQ(tried.size(), VolumeControlCommands(QStringLiteral("GNOME")).size());
+
+    EXPECT_EQ(shell.ShellExecute("/opt/obelin/Obelin_Products.exe"), 2);
+    EXPECT_EQ(other.files, std::vector<std::string>{"/opt/obelin/Obelin_Products.exe"});
+    EXPECT_FALSE(StartDetached({QStringLiteral("framory-no-such-volume-control"), {}}));
+}
+
+// Renders the dialog as it looks. With FRAMORY_SCREENSHOT_DIR set the picture
+// is kept there (options.png, or options@2x.png under QT_SCALE_FACTOR=2), for
+// a person to look at.
+TEST_F(OptionsFormTest, RendersEveryTextInsideTheDialog)
+{
+    load();
+    auto dialog = open();
+    const QPixmap picture = dialog->grab();
+    EXPECT_EQ(picture.deviceIndependentSize().toSize(), QSize(419, 366));
+    const QImage image = picture.toImage();
+    // Text is drawn: the caption rows of the frames hold dark pixels.
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(dark, 500);
+    const QByteArray target = qgetenv("FRAMORY_SCREENSHOT_DIR");
+    if (!target.isEmpty()) {
+        const QString name =
+            picture.devicePixelRatio() > 1.0 ? QStringLiteral("options@2x.png") : QStringLiteral("options.png");
+        EXPECT_TRUE(picture.save(QString::fromLocal8Bit(target) + QLatin1Char('/') + name));
+    }
+}
+
+} // namespace
+} // namespace framory::qt
