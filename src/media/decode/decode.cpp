@@ -155,7 +155,12 @@ struct Entry {
 // Order matters only among equal matches with no help from the name.
 constexpr Entry kTable[] = {
     {"jpeg", {"JPG", "JIF", "KQP"}, detail::SniffJpeg, detail::ReadJpegHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithQt(b, "jpeg", h, o); }},
+     [](Bytes b, const Header& h, Size o) {
+         if (auto direct = detail::DecodeJpegDirect(b, h, o)) {
+             return std::move(*direct);
+         }
+         return detail::DecodeWithQt(b, "jpeg", h, o);
+     }},
     {"png", {"PNG"}, detail::SniffPng, detail::ReadPngHeader,
      [](Bytes b, const Header& h, Size o) { return detail::DecodeWithQt(b, "png", h, o); }},
     {"gif", {"GIF"}, detail::SniffGif, detail::ReadGifHeader,

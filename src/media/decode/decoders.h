@@ -4,6 +4,7 @@
 // header was already read and checked against the budget into pixels of
 // exactly `out` size (upright).
 
+#include <optional>
 #include <string>
 
 #include "media/decode/decode.h"
@@ -32,6 +33,10 @@ void PrepareLibraries();
 
 // Qt's image readers: "jpeg", "png", "gif", "bmp", "tiff".
 Decoded DecodeWithQt(Bytes bytes, const char* format, const Header& header, Size out);
+
+// JPEG through libjpeg-turbo at any eighth of its size; nothing for the
+// colour spaces it leaves to Qt's reader (CMYK, YCCK).
+std::optional<Decoded> DecodeJpegDirect(Bytes bytes, const Header& header, Size out);
 
 // stb_image: TGA and Softimage PIC.
 Decoded DecodeWithStb(Bytes bytes, const Header& header, Size out);
