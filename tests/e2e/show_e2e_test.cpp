@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "qt/platform/desktop_services.h"
+#include "support/program_under_test.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -25,7 +26,6 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace {
 
@@ -60,73 +60,26 @@ int distance(QRgb a, QRgb b)
     return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
-class Program {
+// The real program with the test's own folders; HOME too, since the
+// desktop's lock switch is read from it.
+class Program : public framory::testing::ProgramUnderTest {
 public:
-    Program(const std::vector<std::string>& args, const fs::path& home, const std::vector<std::string>& extra_env = {})
+    Program(const std::vector<std::string>& args, const fs::path& home, std::vector<std::string> extra_env = {})
+        : ProgramUnderTest(FRAMORY_BINARY, args, home, with_home(home, std::move(extra_env)))
     {
-        std::vector<std::string> env_strings;
-        for (char** e = environ; *e != nullptr; ++e) {
-            env_strings.emplace_back(*e);
-        }
-        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
-        env_strings.push_back("SDL_AUDIODRIVER=dummy");
-        env_strings.push_back("HOME=" + home.string());
-        env_strings.insert(env_strings.end(), extra_env.begin(), extra_env.end());
-        std::vector<char*> env;
-        for (auto& s : env_strings) {
-            env.push_back(s.data());
-        }
-        env.push_back(nullptr);
-        std::vector<std::string> arg_strings = {FRAMORY_BINARY};
-        arg_strings.insert(arg_strings.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& s : arg_strings) {
-            argv.push_back(s.data());
-        }
-        argv.push_back(nullptr);
-        posix_spawn(&m_pid, FRAMORY_BINARY, nullptr, nullptr, argv.data(), env.data());
-    }
-    ~Program()
-    {
-        if (m_pid > 0 && !m_exited) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
-
-    // The exit status once the program ended within `limit`, else nothing.
-    std::optional<int> wait_for_exit(std::chrono::milliseconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_exited = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return std::nullopt;
     }
 
 private:
-    pid_t m_pid = -1;
-    bool m_exited = false;
+    static std::vector<std::string> with_home(const fs::path& home, std::vector<std::string> env)
+    {
+        env.push_back("HOME=" + home.string());
+        return env;
+    }
 };
 
 bool wait_for_window(bool present, std::chrono::milliseconds limit)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (framory::qt::XWindowWithTitleExists(kTitle) == present) {
-            return true;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return false;
+    return framory::testing::WaitForWindow(kTitle, present, limit);
 }
 
 void run(const std::string& command)

@@ -7,6 +7,7 @@
 #include "core/password/scramble.h"
 #include "qt/platform/desktop_services.h"
 #include "qt/platform/xkb_keyboard.h"
+#include "support/program_under_test.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
@@ -24,7 +25,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
@@ -39,67 +39,17 @@ void run(const std::string& command)
 }
 
 // The program started with its own settings and data folders.
-class Framory {
+class Framory : public framory::testing::ProgramUnderTest {
 public:
     Framory(const std::string& argument, const fs::path& home)
+        : ProgramUnderTest(FRAMORY_BINARY, {argument}, home)
     {
-        std::vector<std::string> env_strings;
-        for (char** e = environ; *e != nullptr; ++e) {
-            env_strings.emplace_back(*e);
-        }
-        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
-        env_strings.push_back("SDL_AUDIODRIVER=dummy");
-        std::vector<char*> env;
-        for (auto& s : env_strings) {
-            env.push_back(s.data());
-        }
-        env.push_back(nullptr);
-        std::string program = FRAMORY_BINARY;
-        std::string arg = argument;
-        std::vector<char*> argv = {program.data(), arg.data(), nullptr};
-        posix_spawn(&m_pid, FRAMORY_BINARY, nullptr, nullptr, argv.data(), env.data());
     }
-    ~Framory()
-    {
-        if (m_pid > 0 && !m_exited) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    Framory(const Framory&) = delete;
-    Framory& operator=(const Framory&) = delete;
-
-    // The exit status once the program ended within `limit`, else nothing.
-    std::optional<int> wait_for_exit(std::chrono::milliseconds limit)
-    {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-                m_exited = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-        return std::nullopt;
-    }
-
-private:
-    pid_t m_pid = -1;
-    bool m_exited = false;
 };
 
 bool wait_for_window(const std::string& title, bool present, std::chrono::milliseconds limit)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-        if (framory::qt::XWindowWithTitleExists(title) == present) {
-            return true;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return false;
+    return framory::testing::WaitForWindow(title, present, limit);
 }
 
 // The value of a key in the settings file as a person reads it.

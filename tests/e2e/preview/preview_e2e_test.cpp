@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "qt/forms/frm_preview.h"
+#include "support/program_under_test.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -28,7 +29,6 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
 
 namespace {
 
@@ -46,63 +46,17 @@ double ms(Clock::duration d)
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-class Framory {
+// The real program; its watch's ticks are seen through its write calls.
+class Framory : public framory::testing::ProgramUnderTest {
 public:
     Framory(const std::vector<std::string>& args, const fs::path& home)
+        : ProgramUnderTest(FRAMORY_BINARY, args, home)
     {
-        std::vector<std::string> env_strings;
-        for (char** e = environ; *e != nullptr; ++e) {
-            if (std::string(*e).rfind("QT_QPA_PLATFORM=", 0) != 0) {
-                env_strings.emplace_back(*e);
-            }
-        }
-        env_strings.push_back("QT_QPA_PLATFORM=xcb");
-        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
-        env_strings.push_back("SDL_AUDIODRIVER=dummy");
-        std::vector<char*> env;
-        for (auto& s : env_strings) {
-            env.push_back(s.data());
-        }
-        env.push_back(nullptr);
-        std::vector<std::string> arg_strings = {FRAMORY_BINARY};
-        arg_strings.insert(arg_strings.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& s : arg_strings) {
-            argv.push_back(s.data());
-        }
-        argv.push_back(nullptr);
-        started = Clock::now();
-        posix_spawn(&m_pid, FRAMORY_BINARY, nullptr, nullptr, argv.data(), env.data());
-    }
-    ~Framory()
-    {
-        if (m_pid > 0 && !m_exited) {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    Framory(const Framory&) = delete;
-    Framory& operator=(const Framory&) = delete;
-
-    bool running()
-    {
-        poll_exit();
-        return !m_exited;
     }
 
-    // The exit status once the program ended within `limit`; the moment it
-    // was seen to end is kept in `ended`, to the millisecond.
     std::optional<int> wait_for_exit(std::chrono::milliseconds limit)
     {
-        const auto end = Clock::now() + limit;
-        while (Clock::now() < end) {
-            if (poll_exit()) {
-                return m_status;
-            }
-            std::this_thread::sleep_for(500us);
-        }
-        return std::nullopt;
+        return ProgramUnderTest::wait_for_exit(limit, 500us);
     }
 
     // Waits for a tick of the program's watch and returns its moment. Each
@@ -130,13 +84,10 @@ public:
         return std::nullopt;
     }
 
-    Clock::time_point started;
-    Clock::time_point ended;
-
 private:
     std::optional<long long> write_calls() const
     {
-        std::ifstream io("/proc/" + std::to_string(m_pid) + "/io");
+        std::ifstream io("/proc/" + std::to_string(pid()) + "/io");
         std::string key;
         long long value = 0;
         while (io >> key >> value) {
@@ -146,24 +97,6 @@ private:
         }
         return std::nullopt;
     }
-
-    bool poll_exit()
-    {
-        if (m_exited) {
-            return true;
-        }
-        int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            ended = Clock::now();
-            m_exited = true;
-            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        return m_exited;
-    }
-
-    pid_t m_pid = -1;
-    bool m_exited = false;
-    int m_status = -1;
 };
 
 // The host's side: a plain window standing for the preview pane, with its

@@ -1,0 +1,123 @@
+#pragma once
+
+// The real program started by an end-to-end test, with settings and data
+// folders of its own, and the waits the tests need around it.
+
+#include "qt/platform/desktop_services.h"
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <optional>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace framory::testing {
+
+using SteadyClock = std::chrono::steady_clock;
+
+class ProgramUnderTest {
+public:
+    // Starts `binary` with `args` on the X server of the test, its settings
+    // and data under `home`, the dummy sound driver, and `extra_env`.
+    ProgramUnderTest(const std::string& binary, const std::vector<std::string>& args,
+                     const std::filesystem::path& home, const std::vector<std::string>& extra_env = {})
+    {
+        std::vector<std::string> env_strings;
+        for (char** e = environ; *e != nullptr; ++e) {
+            if (std::string(*e).rfind("QT_QPA_PLATFORM=", 0) != 0) {
+                env_strings.emplace_back(*e);
+            }
+        }
+        env_strings.push_back("QT_QPA_PLATFORM=xcb");
+        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
+        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
+        env_strings.push_back("SDL_AUDIODRIVER=dummy");
+        env_strings.insert(env_strings.end(), extra_env.begin(), extra_env.end());
+        std::vector<char*> env;
+        for (auto& s : env_strings) {
+            env.push_back(s.data());
+        }
+        env.push_back(nullptr);
+        std::vector<std::string> arg_strings = {binary};
+        arg_strings.insert(arg_strings.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& s : arg_strings) {
+            argv.push_back(s.data());
+        }
+        argv.push_back(nullptr);
+        started = SteadyClock::now();
+        posix_spawn(&m_pid, binary.c_str(), nullptr, nullptr, argv.data(), env.data());
+    }
+    ~ProgramUnderTest()
+    {
+        if (m_pid > 0 && !m_exited) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    ProgramUnderTest(const ProgramUnderTest&) = delete;
+    ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
+
+    pid_t pid() const { return m_pid; }
+
+    bool running() { return !poll_exit(); }
+
+    // The exit status once the program ended within `limit`, else nothing;
+    // the moment it was seen to end is kept in `ended`.
+    std::optional<int> wait_for_exit(std::chrono::milliseconds limit,
+                                     std::chrono::microseconds poll = std::chrono::milliseconds(1))
+    {
+        const auto end = SteadyClock::now() + limit;
+        while (SteadyClock::now() < end) {
+            if (poll_exit()) {
+                return m_status;
+            }
+            std::this_thread::sleep_for(poll);
+        }
+        return poll_exit() ? std::optional<int>(m_status) : std::nullopt;
+    }
+
+    SteadyClock::time_point started;
+    SteadyClock::time_point ended;
+
+private:
+    bool poll_exit()
+    {
+        if (m_exited) {
+            return true;
+        }
+        int status = 0;
+        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
+            ended = SteadyClock::now();
+            m_exited = true;
+            m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        return m_exited;
+    }
+
+    pid_t m_pid = -1;
+    bool m_exited = false;
+    int m_status = -1;
+};
+
+// Waits until a top-level window with the title exists (or no longer does).
+inline bool WaitForWindow(const std::string& title, bool present, std::chrono::milliseconds limit)
+{
+    const auto end = SteadyClock::now() + limit;
+    while (SteadyClock::now() < end) {
+        if (framory::qt::XWindowWithTitleExists(title) == present) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+} // namespace framory::testing
