@@ -27,14 +27,14 @@ measure() { # label, folder, seconds, scene_delay
     xvfb-run -a -s "-screen 0 1920x1080x24 -nolisten tcp" bash -c '
       "$1" /S & pid=$!
       sleep 3
-      peak=0; first=0; last=0; n=0
+      first=0; last=0; n=0
       end=$((SECONDS + $2))
       while [ $SECONDS -lt $end ]; do
         rss=$(awk "/VmRSS/ {print \$2}" /proc/$pid/status)
-        [ "$rss" -gt "$peak" ] && peak=$rss
         n=$((n + 1)); [ $n -eq 5 ] && first=$rss; last=$rss
         sleep 1
       done
+      peak=$(awk "/VmHWM/ {print \$2}" /proc/$pid/status)
       # Processor time over 3 seconds inside a hold.
       t0=$(awk "{print \$14 + \$15}" /proc/$pid/stat); sleep 3; t1=$(awk "{print \$14 + \$15}" /proc/$pid/stat)
       hz=$(getconf CLK_TCK)

@@ -8,6 +8,7 @@
 #include <QFont>
 
 #include <cstdio>
+#include <malloc.h>
 #include <cstdlib>
 #include <string>
 
@@ -52,6 +53,13 @@ framory::qt::DisplayKind choose_display()
 
 int main(int argc, char** argv)
 {
+    // Pictures come and go in blocks of several megabytes, decoded on a
+    // worker thread and freed on this one. Served straight from the system
+    // (and handed back at once) they cannot pile up as fragments in the
+    // allocator's pools, so the show's memory stays flat picture after
+    // picture.
+    mallopt(M_MMAP_THRESHOLD, 512 * 1024);
+
     const std::string text = argument_text(argc, argv);
     const framory::qt::DisplayKind display = choose_display();
 

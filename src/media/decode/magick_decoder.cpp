@@ -204,7 +204,13 @@ void PrepareLibraries()
     static std::once_flag once;
     std::call_once(once, [] {
         point_font_map_at_installed_fonts();
-        Magick::InitializeMagick(nullptr);
+        // The library's own signal handlers would print and end the program
+        // on a SIGTERM (the desktop stopping its saver); the program's
+        // default ending is the right one, so none are installed.
+        MagickLib::ExceptionInfo init_exception;
+        MagickLib::GetExceptionInfo(&init_exception);
+        MagickLib::InitializeMagickEx(nullptr, MAGICK_OPT_NO_SIGNAL_HANDER, &init_exception);
+        MagickLib::DestroyExceptionInfo(&init_exception);
         MagickLib::SetErrorHandler(quiet_handler);
         MagickLib::SetWarningHandler(quiet_handler);
         // The budget again, inside the library: no picture larger than we

@@ -3,23 +3,13 @@
 #include "core/password/code_page.h"
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
+#include "qt/forms/twips.h"
 #include "qt/platform/desktop_services.h"
 
 #include <QKeyEvent>
 #include <QMessageBox>
 
 namespace framory::qt {
-
-namespace {
-
-// The dialog is laid out in twips at 15 twips to the pixel; Qt's high-DPI
-// support scales it on denser screens.
-QRect twips(int left, int top, int width, int height)
-{
-    return {left / 15, top / 15, width / 15, height / 15};
-}
-
-} // namespace
 
 frm_checkpassword::frm_checkpassword(core::Program& program, core::CursorService& cursor, core::EventPump& pump,
                                      core::ScreenMetrics& screen, QWidget* parent)
@@ -35,11 +25,11 @@ frm_checkpassword::frm_checkpassword(core::Program& program, core::CursorService
     Label1.setObjectName(QStringLiteral("Label1"));
     Timer1.setObjectName(QStringLiteral("Timer1"));
     setWindowTitle(QString::fromLatin1(core::kPromptCaption));
-    setFixedSize(3840 / 15, 1125 / 15);
-    Text1.setGeometry(twips(180, 540, 2040, 285));
-    Command1.setGeometry(twips(2790, 180, 915, 330));
-    Command2.setGeometry(twips(2790, 630, 915, 330));
-    Label1.setGeometry(twips(180, 180, 2535, 330));
+    setFixedSize(Twips(3840), Twips(1125));
+    Text1.setGeometry(TwipsRect(180, 540, 2040, 285));
+    Command1.setGeometry(TwipsRect(2790, 180, 915, 330));
+    Command2.setGeometry(TwipsRect(2790, 630, 915, 330));
+    Label1.setGeometry(TwipsRect(180, 180, 2535, 330));
     Text1.setEchoMode(QLineEdit::Password);
     Text1.setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     Command1.setAutoDefault(false);
