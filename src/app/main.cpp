@@ -3,6 +3,7 @@
 #include "core/startup/main.h"
 #include "core/startup/program.h"
 #include "qt/platform/desktop_platform.h"
+#include "qt/platform/termination.h"
 
 #include <QApplication>
 #include <QFont>
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
     QApplication::setFont(dialog_font);
 
     framory::qt::DesktopPlatform platform(display);
+    framory::qt::TerminationWatcher termination;
     framory::core::Program program;
     const framory::core::MainResult result = framory::core::Main(program, platform.startup(), text);
 

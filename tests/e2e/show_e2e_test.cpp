@@ -171,6 +171,16 @@ TEST_F(ShowE2E, FewMouseMovesAreToleratedAQuickBurstEndsTheShow)
     EXPECT_EQ(show.wait_for_exit(2s), 0) << "a quick burst ends it";
 }
 
+TEST_F(ShowE2E, TheDesktopStoppingTheSaverEndsTheShowInOrder)
+{
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    std::this_thread::sleep_for(1000ms);
+    ::kill(show.pid(), SIGTERM);
+    EXPECT_EQ(show.wait_for_exit(2s), 0) << "a stop request closes the show window and ends normally";
+    EXPECT_FALSE(framory::qt::XWindowWithTitleExists(kTitle));
+}
+
 TEST_F(ShowE2E, WallpaperLeavesTheSceneBehind)
 {
     settings("wallpaper=1\n");
