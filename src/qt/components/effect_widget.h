@@ -83,4 +83,33 @@ private:
     QTimer m_timer;
 };
 
+// The operations the picture and the label component share, implemented
+// once for either interface.
+template <typename Interface>
+class EffectComponent : public EffectWidget, public Interface {
+public:
+    using EffectWidget::EffectWidget;
+
+    // FXVisual
+    void move(double left, double top, double width, double height) override { place(left, top, width, height); }
+    void show() override { show_with_effect(); }
+    void hide() override
+    {
+        finish_effect();
+        QWidget::hide();
+    }
+    void bring_to_front() override { raise(); }
+    void refresh() override { redraw_with_effect(); }
+    void set_events(core::ComponentEvents events) override { EffectWidget::set_events(std::move(events)); }
+
+    // The effect, drawing and cancel properties both components have.
+    void set_effect(int number) override { set_effect_number(number); }
+    void set_effect_grain(int grain) override { set_grain(grain); }
+    void set_effect_pace(int pace) override { set_pace(pace); }
+    void set_drawing(bool on) override { set_drawing_switch(on); }
+    void set_effect_cancel(int cancel_mode) override { set_cancel_mode(cancel_mode); }
+    double component_width() const override { return width_units(); }
+    double component_height() const override { return height_units(); }
+};
+
 } // namespace framory::qt

@@ -47,7 +47,7 @@ void copy_opaque(const std::uint32_t* src, std::uint32_t* dst, int count)
 
 } // namespace
 
-QtFXImage::QtFXImage(QWidget* parent, double units_per_pixel) : EffectWidget(parent, units_per_pixel)
+QtFXImage::QtFXImage(QWidget* parent, double units_per_pixel) : EffectComponent(parent, units_per_pixel)
 {
     QWidget::hide();
 }
@@ -57,11 +57,6 @@ void QtFXImage::prepare(const std::string& path)
     m_ahead.request(path, m_bounds);
 }
 
-void QtFXImage::hide()
-{
-    finish_effect();
-    QWidget::hide();
-}
 
 void QtFXImage::set_file_name(const std::string& path)
 {

@@ -36,7 +36,7 @@ private:
 // snapshot, 1 makes the component show its snapshot, 3 takes it: the window
 // as drawn under the component, which the component then shows and hands
 // out as property 11.
-class QtFXImage : public EffectWidget, public core::FXImage {
+class QtFXImage : public EffectComponent<core::FXImage> {
     Q_OBJECT
 
 public:
@@ -48,13 +48,6 @@ public:
 
     const DecodeAhead& decode_ahead() const { return m_ahead; }
 
-    // FXVisual
-    void move(double left, double top, double width, double height) override { place(left, top, width, height); }
-    void show() override { show_with_effect(); }
-    void hide() override;
-    void bring_to_front() override { raise(); }
-    void refresh() override { redraw_with_effect(); }
-    void set_events(core::ComponentEvents events) override { EffectWidget::set_events(std::move(events)); }
 
     // FXImage
     void set_file_name(const std::string& path) override;
@@ -62,10 +55,6 @@ public:
     int natural_width() const override { return m_natural.width; }
     int natural_height() const override { return m_natural.height; }
     void set_size_mode(core::SizeMode mode) override { m_size_mode = mode; }
-    void set_effect(int number) override { set_effect_number(number); }
-    void set_effect_grain(int grain) override { set_grain(grain); }
-    void set_effect_pace(int pace) override { set_pace(pace); }
-    void set_drawing(bool on) override { set_drawing_switch(on); }
     void set_band1_colour_a(int colour) override;
     void set_band1_colour_b(int colour) override;
     void set_band1_style(int style) override { m_frame_spec.first.style = style; }
@@ -76,13 +65,10 @@ public:
     void set_band2_size(int size) override { m_frame_spec.second.size = size; }
     void set_outer_colour(int colour) override;
     void set_outer_size(int size) override { m_frame_spec.line_size = size; }
-    void set_effect_cancel(int cancel_mode) override { set_cancel_mode(cancel_mode); }
     void set_snapshot_mode(core::SnapshotMode mode) override;
     std::shared_ptr<const core::PictureObject> snapshot_picture() const override { return m_snapshot; }
     void empty_preview() override;
     void prepare(const std::string& path) override;
-    double component_width() const override { return width_units(); }
-    double component_height() const override { return height_units(); }
 
     const media::FrameSpec& frame_spec() const { return m_frame_spec; }
 

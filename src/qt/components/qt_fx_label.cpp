@@ -8,7 +8,7 @@
 
 namespace framory::qt {
 
-QtFXLabel::QtFXLabel(QWidget* parent, double units_per_pixel) : EffectWidget(parent, units_per_pixel)
+QtFXLabel::QtFXLabel(QWidget* parent, double units_per_pixel) : EffectComponent(parent, units_per_pixel)
 {
     QFont design(QStringLiteral("Arial"));
     design.setStyleHint(QFont::SansSerif);
@@ -16,11 +16,6 @@ QtFXLabel::QtFXLabel(QWidget* parent, double units_per_pixel) : EffectWidget(par
     QWidget::hide();
 }
 
-void QtFXLabel::hide()
-{
-    finish_effect();
-    QWidget::hide();
-}
 
 void QtFXLabel::set_caption(const std::string& text)
 {

@@ -15,34 +15,20 @@ namespace framory::qt {
 // at the set size in points and weight. A label with a caption sizes itself
 // to the caption (with a small margin), keeping its top-left corner; one
 // without keeps the size it was given.
-class QtFXLabel : public EffectWidget, public core::FXLabel {
+class QtFXLabel : public EffectComponent<core::FXLabel> {
     Q_OBJECT
 
 public:
     explicit QtFXLabel(QWidget* parent, double units_per_pixel = 1.0);
 
-    // FXVisual
-    void move(double left, double top, double width, double height) override { place(left, top, width, height); }
-    void show() override { show_with_effect(); }
-    void hide() override;
-    void bring_to_front() override { raise(); }
-    void refresh() override { redraw_with_effect(); }
-    void set_events(core::ComponentEvents events) override { EffectWidget::set_events(std::move(events)); }
 
     // FXLabel
     void set_caption(const std::string& text) override;
-    void set_effect(int number) override { set_effect_number(number); }
-    void set_effect_grain(int grain) override { set_grain(grain); }
-    void set_effect_pace(int pace) override { set_pace(pace); }
-    void set_drawing(bool on) override { set_drawing_switch(on); }
     void set_gradient_colour(int colour) override;
     void set_gradient_style(int style) override;
     void set_gradient_smoothness(int value) override;
-    void set_effect_cancel(int cancel_mode) override { set_cancel_mode(cancel_mode); }
     void set_text_size(int points) override;
     void set_bold(bool bold) override;
-    double component_width() const override { return width_units(); }
-    double component_height() const override { return height_units(); }
 
     const QString& caption() const { return m_caption; }
     // The caption's size in pixels in the label's font.
