@@ -127,6 +127,11 @@ public:
     void Form_DblClick() { request_dismiss(); }
     void Form_MouseDown() { request_dismiss(); }
     void Form_MouseMove() { CountMouseMove(); }
+    // A request from outside to close the window (the window manager's
+    // close, a close message from another program) is one more way of
+    // asking the show to end: it goes through the same check as a key, so
+    // it cannot pass the password. The window stays until the show ends.
+    void Form_QueryUnload() { request_dismiss(); }
     // A character typed on the window. "P" prints and "M" skips the sound;
     // both are swallowed (the code becomes 0). Every other character asks to
     // end the show and is left as it is.

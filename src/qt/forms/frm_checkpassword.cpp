@@ -5,19 +5,31 @@
 #include "core/startup/program.h"
 #include "qt/forms/twips.h"
 #include "qt/platform/desktop_services.h"
+#include "qt/platform/screen_lock.h"
 
 #include <QKeyEvent>
-#include <QMessageBox>
+
+#include <cstdlib>
 
 namespace framory::qt {
 
+int PromptTimeoutMs()
+{
+    const char* text = std::getenv("FRAMORY_PROMPT_TIMEOUT_MS");
+    const long asked = text != nullptr ? std::strtol(text, nullptr, 10) : 0;
+    return asked > 0 && asked < core::kPromptTimeoutMs ? static_cast<int>(asked) : core::kPromptTimeoutMs;
+}
+
 frm_checkpassword::frm_checkpassword(core::Program& program, core::CursorService& cursor, core::EventPump& pump,
-                                     core::ScreenMetrics& screen, QWidget* parent)
+                                     core::ScreenMetrics& screen, QWidget* parent, ScreenLock* lock)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::CustomizeWindowHint |
                           (program.config_preview ? Qt::WindowFlags() : Qt::WindowStaysOnTopHint)),
       Text1(this), Command1(QStringLiteral("Ok"), this), Command2(QStringLiteral("Cancel"), this),
-      Label1(QString::fromLatin1(core::kPromptLabel), this), m_rules(program, *this, cursor, pump)
+      Label1(QString::fromLatin1(core::kPromptLabel), this), m_rules(program, *this, cursor, pump), m_lock(lock)
 {
+    if (m_lock != nullptr) {
+        m_lock->adopt(*this);
+    }
     setObjectName(QStringLiteral("frm_checkpassword"));
     Text1.setObjectName(QStringLiteral("Text1"));
     Command1.setObjectName(QStringLiteral("Command1"));
@@ -32,6 +44,9 @@ frm_checkpassword::frm_checkpassword(core::Program& program, core::CursorService
     Label1.setGeometry(TwipsRect(180, 180, 2535, 330));
     Text1.setEchoMode(QLineEdit::Password);
     Text1.setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
+    // A context menu would be one more window over a locked screen, and
+    // its closing lets go of the grabbed keyboard; a password box needs none.
+    Text1.setContextMenuPolicy(Qt::NoContextMenu);
     Command1.setAutoDefault(false);
     Command2.setAutoDefault(false);
     setTabOrder(&Text1, &Command1);
@@ -41,7 +56,7 @@ frm_checkpassword::frm_checkpassword(core::Program& program, core::CursorService
     connect(&Command1, &QPushButton::clicked, this, [this] { m_rules.Command1_Click(); });
     connect(&Command2, &QPushButton::clicked, this, [this] { m_rules.Command2_Click(); });
     Timer1.setSingleShot(true);
-    Timer1.setInterval(core::kPromptTimeoutMs);
+    Timer1.setInterval(PromptTimeoutMs());
     connect(&Timer1, &QTimer::timeout, this, [this] { m_rules.Timer1_Timer(); });
     connect(this, &QDialog::finished, this, [this] {
         if (!m_unloaded) {
@@ -87,7 +102,21 @@ void frm_checkpassword::show_wrong_password_message()
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(core::kWrongPasswordTitle),
                     QString::fromLatin1(core::kWrongPasswordText), QMessageBox::Ok, this);
     box.setObjectName(QStringLiteral("WrongPasswordBox"));
+    if (m_lock != nullptr) {
+        m_lock->adopt(box);
+    }
+    m_message = &box;
     box.exec();
+}
+
+void frm_checkpassword::close()
+{
+    // The prompt closes together with its message, whoever closes it: the
+    // time-out may come while the message is still up.
+    if (m_message) {
+        m_message->done(QMessageBox::Ok);
+    }
+    done(QDialog::Accepted);
 }
 
 bool frm_checkpassword::eventFilter(QObject* watched, QEvent* event)
@@ -110,7 +139,7 @@ void frm_checkpassword::reject()
 
 void QtPasswordPrompt::show_modal(core::Program& program)
 {
-    frm_checkpassword prompt(program, m_cursor, m_pump, m_screen);
+    frm_checkpassword prompt(program, m_cursor, m_pump, m_screen, nullptr, m_lock);
     prompt.exec();
 }
 

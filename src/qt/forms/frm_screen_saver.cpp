@@ -2,6 +2,7 @@
 
 #include "core/startup/main.h"
 #include "core/startup/program.h"
+#include "qt/platform/screen_lock.h"
 #include "qt/platform/show_services.h"
 #include "qt/platform/title_lock.h"
 
@@ -20,14 +21,29 @@ core::ComponentEvents dismissing_events(core::ScreenSaverShow& show)
             [&show](const core::MouseState&) { show.Form_MouseMove(); }};
 }
 
+// A real show locks the screen where a lock is at hand; the configuration
+// dialog's test run keeps an ordinary window.
+bool locks(const core::Program& program, const ScreenLock* lock)
+{
+    return lock != nullptr && lock->available() && !program.config_preview;
+}
+
+Qt::WindowFlags show_flags(const core::Program& program, const ScreenLock* lock)
+{
+    if (locks(program, lock)) {
+        return ScreenLock::kFlags;
+    }
+    return program.config_preview ? Qt::WindowFlags() : Qt::WindowStaysOnTopHint;
+}
+
 } // namespace
 
-frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core::ShowServices services)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint |
-                           (program.config_preview ? Qt::WindowFlags() : Qt::WindowStaysOnTopHint)),
-      FXLabel3(this), FXImage2(this), FXImage1(this), FXLabel1(this), FXSnd1(sound), FXSnd2(sound),
-      m_program(program),
-      m_show(program, *this, core::ShowComponents{FXImage1, FXImage2, FXLabel1, FXLabel3, FXSnd1, FXSnd2}, services)
+frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core::ShowServices services,
+                               ScreenLock* lock)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | show_flags(program, lock)), FXLabel3(this),
+      FXImage2(this), FXImage1(this), FXLabel1(this), FXSnd1(sound), FXSnd2(sound), m_program(program),
+      m_show(program, *this, core::ShowComponents{FXImage1, FXImage2, FXLabel1, FXLabel3, FXSnd1, FXSnd2}, services),
+      m_lock(locks(program, lock) ? lock : nullptr)
 {
     setObjectName(QStringLiteral("frmScreenSaver"));
     FXLabel3.setObjectName(QStringLiteral("FXLabel3"));
@@ -52,7 +68,10 @@ frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core:
     FXSnd2.set_finished_handler([this] { m_show.FXSnd2_Finished(); });
 
     Timer1.setInterval(100);
-    connect(&Timer1, &QTimer::timeout, this, [this] { m_show.Timer1_Timer(); });
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        follow_primary_screen();
+        m_show.Timer1_Timer();
+    });
     connect(&Timer2, &QTimer::timeout, this, [this] { m_show.Timer2_Timer(); });
 
     const QRect area = screen_area();
@@ -76,6 +95,9 @@ void frmScreenSaver::open()
     m_title_lock = std::make_unique<TitleLock>(std::string(core::kShowWindowTitle));
     m_show.Form_Load();
     setGeometry(screen_area());
+    if (m_lock != nullptr) {
+        m_lock->engage(*this, [this](QEvent::Type type) { cover_input(type); });
+    }
     showFullScreen();
     // A window manager may not take the full-screen request; the geometry
     // set above covers the screen all the same.
@@ -90,6 +112,46 @@ void frmScreenSaver::showEvent(QShowEvent* event)
         setFocus();
         m_show.Form_Activate();
     });
+}
+
+void frmScreenSaver::follow_primary_screen()
+{
+    // The picture on show keeps the size it was placed for; when the
+    // primary monitor changed meanwhile, the window takes its new place as
+    // the next picture loads (the covers fill the rest until then).
+    const QRect area = screen_area();
+    if (m_program.show.cycle_state != 0 || geometry() == area || !m_show.activated()) {
+        return;
+    }
+    setGeometry(area);
+    FXImage2.move(0, 0, area.width(), area.height());
+    FXLabel3.move(0, 0, area.width(), area.height());
+    FXImage1.set_decode_bounds(area.size());
+    FXImage2.set_decode_bounds(area.size());
+}
+
+void frmScreenSaver::cover_input(QEvent::Type type)
+{
+    // The covers of the other monitors are part of the show window.
+    switch (type) {
+    case QEvent::MouseButtonPress:
+        m_show.Form_MouseDown();
+        break;
+    case QEvent::MouseButtonRelease:
+        m_show.Form_Click();
+        break;
+    case QEvent::MouseButtonDblClick:
+        m_show.Form_DblClick();
+        break;
+    case QEvent::MouseMove:
+        m_show.Form_MouseMove();
+        break;
+    case QEvent::Close:
+        m_show.Form_QueryUnload();
+        break;
+    default:
+        break;
+    }
 }
 
 bool frmScreenSaver::maximised()
@@ -150,8 +212,20 @@ void frmScreenSaver::unload()
 
 void frmScreenSaver::closeEvent(QCloseEvent* event)
 {
+    // A close request from outside (the window manager's close box or
+    // Alt+F4, a WM_DELETE_WINDOW message) asks the show to end like a key
+    // does. Closing from within (the show's own end, the desktop stopping
+    // the program) closes the window.
+    if (event->spontaneous() && !m_unloaded) {
+        event->ignore();
+        m_show.Form_QueryUnload();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
+        if (m_lock != nullptr) {
+            m_lock->release();
+        }
         Timer1.stop();
         Timer2.stop();
         m_show.Form_Unload();
@@ -185,6 +259,9 @@ void frmScreenSaver::keyPressEvent(QKeyEvent* event)
 {
     // Only keys that type a character reach the show, as a character in the
     // system's 8-bit code page (Windows-1252; others pass as '?').
+    // Keys that type no character are swallowed: they neither end the show
+    // nor, while the keyboard is grabbed, reach any other window.
+    event->accept();
     const QString text = event->text();
     if (text.isEmpty()) {
         return;

@@ -5,6 +5,7 @@
 #include "qt/components/qt_fx_label.h"
 #include "qt/sound/qt_fx_snd.h"
 
+#include <QEvent>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,17 +15,20 @@ struct Program;
 
 namespace framory::qt {
 
+class ScreenLock;
 class TitleLock;
 
-// The full-screen show window: black, frameless, covering the screen and
-// kept above other windows unless it runs as the configuration dialog's
-// preview. It lays out the components, runs the two timers and hands every
-// event to the show's rules. The window measures in pixels.
+// The full-screen show window: black, frameless, covering the primary
+// monitor and kept above other windows unless it runs as the configuration
+// dialog's preview. Given a screen lock, a real show also locks the screen
+// with it while it runs. It lays out the components, runs the two timers
+// and hands every event to the show's rules. The window measures in pixels.
 class frmScreenSaver : public QWidget, public core::ShowWindow {
     Q_OBJECT
 
 public:
-    frmScreenSaver(core::Program& program, SoundOutput& sound, core::ShowServices services);
+    frmScreenSaver(core::Program& program, SoundOutput& sound, core::ShowServices services,
+                   ScreenLock* lock = nullptr);
     ~frmScreenSaver() override;
 
     // Loads the show and opens the window over the whole screen.
@@ -70,9 +74,12 @@ protected:
 
 private:
     QRect screen_area() const;
+    void follow_primary_screen();
+    void cover_input(QEvent::Type type);
 
     core::Program& m_program;
     core::ScreenSaverShow m_show;
+    ScreenLock* m_lock;
     std::unique_ptr<TitleLock> m_title_lock;
     bool m_unloaded = false;
 };

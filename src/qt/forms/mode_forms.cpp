@@ -27,7 +27,7 @@ bool QtModeForms::open_show(core::Program& program)
     if (!display_available()) {
         return false;
     }
-    auto* window = new frmScreenSaver(program, m_platform.sound(), m_platform.show_services());
+    auto* window = new frmScreenSaver(program, m_platform.sound(), m_platform.show_services(), &m_platform.lock());
     window->open();
     return true;
 }

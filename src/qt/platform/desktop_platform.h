@@ -7,6 +7,7 @@
 #include "qt/platform/desktop_password.h"
 #include "qt/platform/desktop_services.h"
 #include "qt/platform/printing.h"
+#include "qt/platform/screen_lock.h"
 #include "qt/platform/shell.h"
 #include "qt/platform/settings_file_store.h"
 #include "qt/platform/show_services.h"
@@ -31,6 +32,7 @@ public:
     QtScreenMetrics& screen() { return m_screen; }
     SoundOutput& sound() { return m_sound; }
     DesktopShell& shell() { return m_shell; }
+    ScreenLock& lock() { return m_lock; }
 
 private:
     DisplayKind m_display;
@@ -46,6 +48,7 @@ private:
     PosixDirectoryLister m_lister;
     DesktopRegistry m_registry;
     DesktopPasswordSwitch m_password_switch;
+    ScreenLock m_lock;
     QtPasswordPrompt m_prompt;
     DesktopWallpaper m_wallpaper;
     DefaultPrinter m_printer;

@@ -1,6 +1,7 @@
 #include "qt/platform/printing.h"
 
 #include "qt/components/qt_fx_image.h"
+#include "qt/platform/screen_lock.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -70,6 +71,9 @@ void ShowMessageBoxes::printer_problem()
                     QString::fromLatin1(core::kPrinterProblem), QMessageBox::Ok);
     box.setObjectName(QStringLiteral("PrinterProblemBox"));
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (m_lock != nullptr) {
+        m_lock->adopt(box);
+    }
     // The box takes the keyboard once it shows, so that Enter answers it
     // even where no window manager hands the focus over.
     QTimer::singleShot(0, &box, [&box] {

@@ -25,10 +25,17 @@ private:
     std::unique_ptr<QPainter> m_painter;
 };
 
-// The show's message boxes, over the show window.
+class ScreenLock;
+
+// The show's message boxes, over the show window (and taken into its lock
+// while it locks the screen).
 class ShowMessageBoxes : public core::ShowMessages {
 public:
+    explicit ShowMessageBoxes(ScreenLock* lock = nullptr) : m_lock(lock) {}
     void printer_problem() override;
+
+private:
+    ScreenLock* m_lock;
 };
 
 } // namespace framory::qt

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+struct _XDisplay;
+union _XEvent;
+
+namespace framory::qt {
+
+// Qt's own connection to the X server; null on other platforms.
+_XDisplay* QtXDisplay();
+
+// A connection of the program's own to the X server named by $DISPLAY, kept
+// apart from Qt's so that what it selects on the root window and the events
+// it reads never disturb Qt's. Each event that arrives is handed to
+// `on_event` on the user-interface thread.
+class XWatchConnection : public QObject {
+    Q_OBJECT
+
+public:
+    explicit XWatchConnection(std::function<void(_XEvent&)> on_event, QObject* parent = nullptr);
+    ~XWatchConnection() override;
+    XWatchConnection(const XWatchConnection&) = delete;
+    XWatchConnection& operator=(const XWatchConnection&) = delete;
+
+    // Null when no X server answers.
+    _XDisplay* display() const { return m_display; }
+    unsigned long root() const;
+
+    // Runs `calls` with X errors ignored (a window can vanish at any moment
+    // between two requests), and waits until the server has answered them.
+    void quietly(const std::function<void()>& calls);
+
+private:
+    void read_events();
+
+    _XDisplay* m_display = nullptr;
+    std::function<void(_XEvent&)> m_on_event;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
+} // namespace framory::qt
