@@ -91,19 +91,7 @@ class ShowE2E : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/framory-e2e-XXXXXX";
-        m_home = ::mkdtemp(pattern);
-        fs::create_directories(m_home / "config");
-        fs::create_directories(m_home / "pictures");
-        // A picture of four coloured quarters.
-        QImage picture(400, 300, QImage::Format_RGB32);
-        QPainter p(&picture);
-        p.fillRect(0, 0, 200, 150, QColor(255, 0, 0));
-        p.fillRect(200, 0, 200, 150, QColor(0, 255, 0));
-        p.fillRect(0, 150, 200, 150, QColor(255, 255, 0));
-        p.fillRect(200, 150, 200, 150, QColor(0, 0, 255));
-        p.end();
-        picture.save(QString::fromStdString((m_home / "pictures" / "quarters.png").string()));
+        m_home = framory::testing::MakeShowHome();
         settings("");
         run("xdotool mousemove 5 5");
     }

@@ -582,12 +582,13 @@ TEST_F(ShowTest, DismissalWithAPasswordOpensThePromptOnce)
         // The show goes on behind the prompt, and a new request opens no
         // second prompt.
         show->Form_DblClick();
+        show->Form_MouseDown();
         show->Timer1_Timer();
         show->Timer1_Timer();
         ticks_inside += 2;
         EXPECT_EQ(p.show.prompt_state, 1);
     };
-    show->Form_MouseDown();
+    show->Form_QueryUnload(); // a close request from outside asks like any input
     show->Timer1_Timer();
     EXPECT_EQ(prompt.shown, 1);
     EXPECT_EQ(ticks_inside, 2);

@@ -5,8 +5,12 @@
 
 #include "qt/platform/desktop_services.h"
 
+#include <QImage>
+#include <QPainter>
+
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <spawn.h>
@@ -25,9 +29,11 @@ using SteadyClock = std::chrono::steady_clock;
 class ProgramUnderTest {
 public:
     // Starts `binary` with `args` on the X server of the test, its settings
-    // and data under `home`, the dummy sound driver, and `extra_env`.
+    // and data under `home`, the dummy sound driver, and `extra_env`; its
+    // standard error goes to `error_file` when one is named.
     ProgramUnderTest(const std::string& binary, const std::vector<std::string>& args,
-                     const std::filesystem::path& home, const std::vector<std::string>& extra_env = {})
+                     const std::filesystem::path& home, const std::vector<std::string>& extra_env = {},
+                     const std::filesystem::path& error_file = {})
     {
         std::vector<std::string> env_strings;
         for (char** e = environ; *e != nullptr; ++e) {
@@ -52,8 +58,15 @@ public:
             argv.push_back(s.data());
         }
         argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        if (!error_file.empty()) {
+            posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0644);
+        }
         started = SteadyClock::now();
-        posix_spawn(&m_pid, binary.c_str(), nullptr, nullptr, argv.data(), env.data());
+        posix_spawn(&m_pid, binary.c_str(), &actions, nullptr, argv.data(), env.data());
+        posix_spawn_file_actions_destroy(&actions);
     }
     ~ProgramUnderTest()
     {
@@ -106,6 +119,26 @@ private:
     bool m_exited = false;
     int m_status = -1;
 };
+
+// A fresh home folder for a show: config/ and pictures/, the latter with one
+// picture of four coloured quarters (red, green over yellow, blue), saved
+// as `picture_name`.
+inline std::filesystem::path MakeShowHome(const std::string& picture_name = "quarters.png")
+{
+    char pattern[] = "/tmp/framory-e2e-XXXXXX";
+    const std::filesystem::path home = ::mkdtemp(pattern);
+    std::filesystem::create_directories(home / "config");
+    std::filesystem::create_directories(home / "pictures");
+    QImage picture(400, 300, QImage::Format_RGB32);
+    QPainter p(&picture);
+    p.fillRect(0, 0, 200, 150, QColor(255, 0, 0));
+    p.fillRect(200, 0, 200, 150, QColor(0, 255, 0));
+    p.fillRect(0, 150, 200, 150, QColor(255, 255, 0));
+    p.fillRect(200, 150, 200, 150, QColor(0, 0, 255));
+    p.end();
+    picture.save(QString::fromStdString((home / "pictures" / picture_name).string()));
+    return home;
+}
 
 // Waits until a top-level window with the title exists (or no longer does).
 inline bool WaitForWindow(const std::string& title, bool present, std::chrono::milliseconds limit)
