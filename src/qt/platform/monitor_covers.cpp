@@ -10,7 +10,9 @@ namespace framory::qt {
 
 namespace {
 
-constexpr int kPollMs = 500;
+// The X server sends no notice when monitors are split or joined
+// (`xrandr --setmonitor`), so they are looked at four times a second.
+constexpr int kPollMs = 250;
 
 } // namespace
 

@@ -36,8 +36,8 @@ private:
 };
 
 // One cover window on every monitor, following monitors that come, go or
-// change size (RandR's notices, and a look every half second for servers
-// that send none). A new cover's window is handed to `place` before it is
+// change size (RandR's notices, and a look four times a second for the
+// changes no notice tells). A new cover's window is handed to `place` before it is
 // mapped; `changed` runs after the covers changed.
 class MonitorCovers : public QObject {
     Q_OBJECT

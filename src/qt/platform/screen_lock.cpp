@@ -21,12 +21,13 @@ void ScreenLock::engage(QWidget& show, std::function<void(QEvent::Type)> cover_i
     }
     m_show = &show;
     show.installEventFilter(this);
+    m_on_top = std::make_unique<StayOnTop>();
     // The covers go below the show, so none ever shows over its picture.
     m_covers = std::make_unique<MonitorCovers>(
         std::move(cover_input),
         [this](unsigned long cover) {
             if (m_show && m_show->isVisible()) {
-                m_on_top.place_below(cover, m_show->winId());
+                m_on_top->place_below(cover, m_show->winId());
             }
         },
         [this] { restack(); });
@@ -42,8 +43,8 @@ void ScreenLock::release()
     m_show->removeEventFilter(this);
     m_show.clear();
     m_grab.hold(0);
-    m_on_top.keep({});
     m_covers.reset();
+    m_on_top.reset();
     m_adopted.clear();
 }
 
@@ -87,7 +88,7 @@ void ScreenLock::restack()
             windows.push_back(window->winId());
         }
     }
-    m_on_top.keep(std::move(windows));
+    m_on_top->keep(std::move(windows));
 }
 
 void ScreenLock::give_keyboard()

@@ -58,7 +58,8 @@ private:
     QPointer<QWidget> m_show;
     std::vector<QPointer<QWidget>> m_adopted;
     InputGrab m_grab;
-    StayOnTop m_on_top;
+    // Made when the lock engages, so no other mode opens X connections.
+    std::unique_ptr<StayOnTop> m_on_top;
     std::unique_ptr<MonitorCovers> m_covers;
 };
 
