@@ -1,8 +1,11 @@
 #include "qt/platform/desktop_password.h"
 
-#include <QProcess>
+#include "qt/platform/desktop_settings.h"
 
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 namespace framory::qt {
 
@@ -28,27 +31,32 @@ std::string lower(std::string text)
     return text;
 }
 
+std::optional<std::string> boolean_text(const std::string& value)
+{
+    if (value == "true") {
+        return "1";
+    }
+    if (value == "false") {
+        return "0";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-DesktopRegistry::DesktopRegistry(std::filesystem::path xscreensaver_file, SettingsQuery gsettings_get)
-    : m_xscreensaver_file(std::move(xscreensaver_file)), m_gsettings_get(std::move(gsettings_get))
+DesktopRegistry::DesktopRegistry(std::filesystem::path xscreensaver_file, SettingsQuery settings_get)
+    : m_xscreensaver_file(std::move(xscreensaver_file)), m_settings_get(std::move(settings_get))
 {
 }
 
-std::optional<std::string> DesktopRegistry::RunGsettings(const std::string& schema, const std::string& key)
+std::optional<std::string> DesktopRegistry::ReadGnomeSetting(const std::string& schema, const std::string& key)
 {
-    QProcess process;
-    process.start(QStringLiteral("gsettings"),
-                  {QStringLiteral("get"), QString::fromStdString(schema), QString::fromStdString(key)});
-    if (!process.waitForStarted(1000) || !process.waitForFinished(2000) || process.exitCode() != 0) {
-        process.kill();
-        return std::nullopt;
-    }
-    return process.readAllStandardOutput().toStdString();
+    return ReadDesktopSetting(schema, key);
 }
 
 std::optional<std::string> DesktopRegistry::lock_switch()
 {
+    m_answered = true;
     std::ifstream file(m_xscreensaver_file);
     std::string line;
     while (file && std::getline(file, line)) {
@@ -56,27 +64,16 @@ std::optional<std::string> DesktopRegistry::lock_switch()
         if (colon == std::string::npos || trim(line.substr(0, colon)) != "lock") {
             continue;
         }
-        const std::string value = lower(trim(line.substr(colon + 1)));
-        if (value == "true") {
-            return "1";
-        }
-        if (value == "false") {
-            return "0";
-        }
-        return trim(line.substr(colon + 1));
+        const std::string value = trim(line.substr(colon + 1));
+        const auto known = boolean_text(lower(value));
+        return known ? known : value;
     }
-    if (m_gsettings_get) {
-        if (const auto answer = m_gsettings_get("org.gnome.desktop.screensaver", "lock-enabled")) {
-            const std::string value = lower(trim(*answer));
-            if (value == "true") {
-                return "1";
-            }
-            if (value == "false") {
-                return "0";
-            }
-        }
+    if (!m_settings_get) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const std::optional<std::string> answer = m_settings_get("org.gnome.desktop.screensaver", "lock-enabled");
+    m_answered = answer.has_value();
+    return answer ? boolean_text(lower(trim(*answer))) : std::nullopt;
 }
 
 std::optional<core::RegistryData> DesktopRegistry::query(std::uint32_t root, const std::string& key,
@@ -95,6 +92,54 @@ std::optional<core::RegistryData> DesktopRegistry::query(std::uint32_t root, con
     data.bytes.push_back(0);
     data.returned_size = static_cast<std::uint32_t>(data.bytes.size());
     return data;
+}
+
+// Shared with the reading threads, which may outlive the switch when a read
+// hangs until the program ends.
+struct DesktopPasswordSwitch::Reads {
+    std::shared_ptr<DesktopRegistry> registry;
+    std::mutex mutex;
+    std::condition_variable finished_one;
+    bool reading = false;
+    std::uint64_t finished = 0;
+    std::optional<bool> last_value;
+
+    // Starts a read unless one is under way; returns the count of finished
+    // reads at which the read under way is done. Called with the mutex held.
+    static std::uint64_t start(const std::shared_ptr<Reads>& reads)
+    {
+        if (!reads->reading) {
+            reads->reading = true;
+            std::thread([reads] {
+                const bool on = core::DesktopPasswordOn(*reads->registry);
+                const bool answered = reads->registry->answered();
+                const std::lock_guard lock(reads->mutex);
+                if (answered) {
+                    reads->last_value = on;
+                }
+                reads->reading = false;
+                ++reads->finished;
+                reads->finished_one.notify_all();
+            }).detach();
+        }
+        return reads->finished + 1;
+    }
+};
+
+DesktopPasswordSwitch::DesktopPasswordSwitch(std::shared_ptr<DesktopRegistry> registry, std::chrono::milliseconds wait)
+    : m_reads(std::make_shared<Reads>()), m_wait(wait)
+{
+    m_reads->registry = std::move(registry);
+    const std::lock_guard lock(m_reads->mutex);
+    Reads::start(m_reads);
+}
+
+bool DesktopPasswordSwitch::DesktopPasswordOn()
+{
+    std::unique_lock lock(m_reads->mutex);
+    const std::uint64_t done_at = Reads::start(m_reads);
+    m_reads->finished_one.wait_for(lock, m_wait, [&] { return m_reads->finished >= done_at; });
+    return m_reads->last_value.value_or(true);
 }
 
 } // namespace framory::qt

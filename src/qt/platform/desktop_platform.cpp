@@ -21,9 +21,9 @@ std::uint64_t start_state()
 DesktopPlatform::DesktopPlatform(DisplayKind display)
     : m_display(display), m_system(DataFolderPath(), BundledSamplesFolder()), m_windows(display),
       m_store(SettingsFilePath()), m_saver(display), m_random(m_clock, start_state()),
-      m_registry(HomeFolder() / ".xscreensaver", &DesktopRegistry::RunGsettings), m_password_switch(m_registry),
-      m_lock(display == DisplayKind::X11), m_prompt(m_cursor, m_pump, m_screen, &m_lock), m_messages(&m_lock),
-      m_forms(display, *this),
+      m_registry(std::make_shared<DesktopRegistry>(HomeFolder() / ".xscreensaver", &DesktopRegistry::ReadGnomeSetting)),
+      m_password_switch(m_registry), m_lock(display == DisplayKind::X11),
+      m_prompt(m_cursor, m_pump, m_screen, &m_lock), m_messages(&m_lock), m_forms(display, *this),
       m_startup{m_screen, m_system, m_windows, m_store, m_pump, m_forms}
 {
 }

@@ -46,7 +46,7 @@ private:
     SystemClock m_clock;
     core::ClockMixedRandom m_random;
     PosixDirectoryLister m_lister;
-    DesktopRegistry m_registry;
+    std::shared_ptr<DesktopRegistry> m_registry;
     DesktopPasswordSwitch m_password_switch;
     ScreenLock m_lock;
     QtPasswordPrompt m_prompt;

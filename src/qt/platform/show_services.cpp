@@ -1,5 +1,7 @@
 #include "qt/platform/show_services.h"
 
+#include "qt/platform/desktop_settings.h"
+
 #include <QFile>
 #include <QImageWriter>
 #include <QProcess>
@@ -204,6 +206,29 @@ void run_setting(const QString& program, const QStringList& arguments)
 
 } // namespace
 
+DesktopWallpaper::DesktopWallpaper()
+    : DesktopWallpaper(QProcessEnvironment::systemEnvironment().value(QStringLiteral("XDG_CURRENT_DESKTOP")).toStdString(),
+                       Settings{&ReadDesktopSetting, &WriteDesktopSetting})
+{
+}
+
+DesktopWallpaper::DesktopWallpaper(std::string desktop, Settings settings)
+    : m_desktop(QString::fromStdString(desktop).toLower().toStdString()), m_settings(std::move(settings))
+{
+}
+
+void DesktopWallpaper::point_setting_at(const std::string& schema, const std::string& key, const std::string& value)
+{
+    // The desktop loads its picture again only when the setting changes,
+    // and the snapshot is rewritten under the same name every time: a
+    // setting that names it already is moved away for a moment (the desktop
+    // lets go of the old picture) and back, so the new one is read.
+    if (m_settings.read(schema, key) == value) {
+        m_settings.write(schema, key, "");
+    }
+    m_settings.write(schema, key, value);
+}
+
 void DesktopWallpaper::SetWallpaper(const std::string& path)
 {
     const QString file = QString::fromStdString(path);
@@ -211,26 +236,17 @@ void DesktopWallpaper::SetWallpaper(const std::string& path)
     if (!image.isNull()) {
         SetRootWindowBackground(image);
     }
-    const QString desktop = QProcessEnvironment::systemEnvironment().value(QStringLiteral("XDG_CURRENT_DESKTOP"))
-                                .toLower();
-    const QString uri = QUrl::fromLocalFile(file).toString();
-    if (desktop.contains(QStringLiteral("gnome")) || desktop.contains(QStringLiteral("unity")) ||
-        desktop.contains(QStringLiteral("budgie"))) {
-        run_setting(QStringLiteral("gsettings"),
-                    {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.background"),
-                     QStringLiteral("picture-uri"), uri});
-        run_setting(QStringLiteral("gsettings"),
-                    {QStringLiteral("set"), QStringLiteral("org.gnome.desktop.background"),
-                     QStringLiteral("picture-uri-dark"), uri});
-    } else if (desktop.contains(QStringLiteral("cinnamon"))) {
-        run_setting(QStringLiteral("gsettings"),
-                    {QStringLiteral("set"), QStringLiteral("org.cinnamon.desktop.background"),
-                     QStringLiteral("picture-uri"), uri});
-    } else if (desktop.contains(QStringLiteral("mate"))) {
-        run_setting(QStringLiteral("gsettings"),
-                    {QStringLiteral("set"), QStringLiteral("org.mate.background"),
-                     QStringLiteral("picture-filename"), file});
-    } else if (desktop.contains(QStringLiteral("xfce"))) {
+    const auto is = [this](const char* name) { return m_desktop.find(name) != std::string::npos; };
+    // A proper URI: the folder "Obelin Framory" has a blank, written %20.
+    const std::string uri = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded).toStdString();
+    if (is("gnome") || is("unity") || is("budgie")) {
+        point_setting_at("org.gnome.desktop.background", "picture-uri", uri);
+        point_setting_at("org.gnome.desktop.background", "picture-uri-dark", uri);
+    } else if (is("cinnamon")) {
+        point_setting_at("org.cinnamon.desktop.background", "picture-uri", uri);
+    } else if (is("mate")) {
+        point_setting_at("org.mate.background", "picture-filename", path);
+    } else if (is("xfce")) {
         QProcess list;
         list.start(QStringLiteral("xfconf-query"), {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"),
                                                     QStringLiteral("-l")});
@@ -243,7 +259,7 @@ void DesktopWallpaper::SetWallpaper(const std::string& path)
                 }
             }
         }
-    } else if (desktop.contains(QStringLiteral("kde"))) {
+    } else if (is("kde")) {
         run_setting(QStringLiteral("plasma-apply-wallpaperimage"), {file});
     }
 }

@@ -5,6 +5,7 @@
 
 #include <QImage>
 
+#include <functional>
 #include <string>
 
 namespace framory::qt {
@@ -32,10 +33,27 @@ bool WriteBitmapAtomically(const QImage& image, const std::string& path);
 // Makes a bitmap file the desktop wallpaper: the X root window's
 // background (with the properties desktop programs read it from, kept after
 // the program ends), and the desktop's own wallpaper setting under GNOME,
-// Cinnamon, MATE and Xfce.
+// Cinnamon, MATE, Xfce and KDE.
 class DesktopWallpaper : public core::WallpaperService {
 public:
+    // The desktop's own settings (GSettings), read and written by schema
+    // and key; through GIO in the program.
+    struct Settings {
+        std::function<std::string(const std::string& schema, const std::string& key)> read;
+        std::function<bool(const std::string& schema, const std::string& key, const std::string& value)> write;
+    };
+
+    // The desktop named by XDG_CURRENT_DESKTOP, its settings through GIO.
+    DesktopWallpaper();
+    DesktopWallpaper(std::string desktop, Settings settings);
+
     void SetWallpaper(const std::string& path) override;
+
+private:
+    void point_setting_at(const std::string& schema, const std::string& key, const std::string& value);
+
+    std::string m_desktop; // lower case
+    Settings m_settings;
 };
 
 // Sets the X root window's background to the picture; false without X.

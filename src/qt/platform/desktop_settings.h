@@ -1,0 +1,23 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace framory::qt {
+
+// The desktop's own settings (GSettings: GNOME, Cinnamon, MATE), asked in
+// this process through GIO instead of a "gsettings" child process: a read
+// comes from the settings database on disk and never waits on the session
+// bus. A schema or key that is not installed is looked up first, since GIO
+// ends the program when asked for one.
+
+// The value as "gsettings get" prints booleans ("true", "false") and the
+// plain text of a string; empty text when the schema or key is not
+// installed or holds another type.
+std::string ReadDesktopSetting(const std::string& schema, const std::string& key);
+
+// Writes a string value and waits until it is stored; false when the
+// schema or key is not installed or the write was refused.
+bool WriteDesktopSetting(const std::string& schema, const std::string& key, const std::string& value);
+
+} // namespace framory::qt
