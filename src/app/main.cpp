@@ -10,8 +10,11 @@
 
 #include <cstdio>
 #include <malloc.h>
+#include <algorithm>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -62,6 +65,14 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 512 * 1024);
 
     const std::string text = argument_text(argc, argv);
+    // A screen-saver daemon's display mode is asked for by whole arguments,
+    // recognised before the role switch.
+    const std::optional<framory::core::HostedRequest> hosted = framory::core::HostedRequestOf(
+        std::vector<std::string>(argv + std::min(argc, 1), argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    if (hosted && hosted->target == framory::core::HostedRequest::Target::Bad) {
+        std::fprintf(stderr, "framory: the window id names no window\n");
+        return 1;
+    }
     const framory::qt::DisplayKind display = choose_display();
 
     QApplication app(argc, argv);
@@ -77,11 +88,17 @@ int main(int argc, char** argv)
     framory::qt::DesktopPlatform platform(display);
     framory::qt::TerminationWatcher termination;
     framory::core::Program program;
-    const framory::core::MainResult result = framory::core::Main(program, platform.startup(), text);
+    const framory::core::MainResult result = hosted
+                                                 ? framory::core::MainHosted(program, platform.startup(), *hosted)
+                                                 : framory::core::Main(program, platform.startup(), text);
 
     if (platform.forms().display_missing()) {
         std::fprintf(stderr, "framory: no display to show a window on (DISPLAY is not set or its X server does "
                              "not answer)\n");
+        return 1;
+    }
+    if (platform.forms().host_missing()) {
+        std::fprintf(stderr, "framory: no window to draw into\n");
         return 1;
     }
     if (result.after == framory::core::AfterMain::KeepRunning) {

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "screen_pixels.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -34,31 +36,8 @@ using namespace std::chrono_literals;
 
 constexpr const char* kTitle = "screen saver running";
 
-QImage grab_screen()
-{
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return {};
-    }
-    const int screen = DefaultScreen(display);
-    const auto w = static_cast<unsigned>(DisplayWidth(display, screen));
-    const auto h = static_cast<unsigned>(DisplayHeight(display, screen));
-    XImage* shot = XGetImage(display, RootWindow(display, screen), 0, 0, w, h, AllPlanes, ZPixmap);
-    QImage image(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
-    for (int y = 0; y < static_cast<int>(h); ++y) {
-        for (int x = 0; x < static_cast<int>(w); ++x) {
-            image.setPixel(x, y, 0xff000000u | static_cast<QRgb>(XGetPixel(shot, x, y)));
-        }
-    }
-    XDestroyImage(shot);
-    XCloseDisplay(display);
-    return image;
-}
-
-int distance(QRgb a, QRgb b)
-{
-    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
-}
+using framory::testing::GrabScreen;
+constexpr auto distance = framory::testing::ColourDistance;
 
 // The real program with the test's own folders; HOME too, since the
 // desktop's lock switch is read from it.
@@ -113,7 +92,7 @@ TEST_F(ShowE2E, ShowsAFramedPictureWithItsCaptionAndAKeyEndsIt)
     Program show({"/S"}, m_home);
     ASSERT_TRUE(wait_for_window(true, 5s));
     std::this_thread::sleep_for(2500ms);
-    const QImage screen = grab_screen();
+    const QImage screen = GrabScreen();
     ASSERT_EQ(screen.size(), QSize(1280, 800));
     // 85 per cent of the screen: the width 1088 would make the picture too
     // tall, so 680 high and 907 wide, centred at 187, 60.
@@ -184,7 +163,7 @@ TEST_F(ShowE2E, WallpaperLeavesTheSceneBehind)
     EXPECT_LE(distance(saved.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16) << "the last scene";
 
     // The root window now shows it.
-    const QImage root = grab_screen();
+    const QImage root = GrabScreen();
     EXPECT_LE(distance(root.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16);
     EXPECT_LE(distance(root.pixel(187 + 907 - 200, 60 + 680 - 150), qRgb(0, 0, 255)), 16);
     Display* display = XOpenDisplay(nullptr);
@@ -261,9 +240,12 @@ public:
             << "\nCacheDir " << (dir / "cache").string() << "\nStateDir " << (dir / "state").string()
             << "\nTempDir " << (dir / "tmp").string() << "\nErrorLog " << (dir / "log" / "error_log").string()
             << "\nAccessLog " << (dir / "log" / "access_log").string() << "\nSandboxing Relaxed\n";
-        m_started = std::system(("cupsd -c '" + (dir / "root" / "cupsd.conf").string() + "' -s '" +
-                                 (dir / "root" / "cups-files.conf").string() + "'")
-                                    .c_str()) == 0;
+        // In the foreground, as a child of the test: it is stopped by its
+        // process id, whatever name it gives itself once running.
+        const std::string conf = (dir / "root" / "cupsd.conf").string();
+        const std::string files = (dir / "root" / "cups-files.conf").string();
+        const char* argv[] = {"cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(), nullptr};
+        m_started = ::posix_spawnp(&m_pid, "cupsd", nullptr, nullptr, const_cast<char**>(argv), environ) == 0;
         for (int i = 0; i < 100 && m_started && !fs::exists(socket()); ++i) {
             std::this_thread::sleep_for(50ms);
         }
@@ -277,7 +259,10 @@ public:
     }
     ~PrintServer()
     {
-        std::system(("pkill -f 'cupsd -c " + (m_dir / "root" / "cupsd.conf").string() + "'").c_str());
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
     }
     PrintServer(const PrintServer&) = delete;
     PrintServer& operator=(const PrintServer&) = delete;
@@ -287,6 +272,7 @@ public:
 
 private:
     fs::path m_dir;
+    pid_t m_pid = -1;
     bool m_started = false;
 };
 
@@ -382,7 +368,7 @@ TEST_F(PrintE2E, NoQueueSaysCheckYourPrinterOnceAndTheShowGoesOn)
     std::this_thread::sleep_for(1000ms);
     EXPECT_FALSE(box_open()) << "the message comes once";
     EXPECT_FALSE(show.wait_for_exit(200ms).has_value()) << "the show goes on";
-    const QImage screen = grab_screen();
+    const QImage screen = GrabScreen();
     EXPECT_LE(distance(screen.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)), 16) << "the live show is back";
     run("xdotool key x");
     EXPECT_EQ(show.wait_for_exit(3s), 0);

@@ -126,6 +126,7 @@ public:
     bool open_show(core::Program& p) override { return record("show", p); }
     bool load_preview(core::Program& p) override { return record("preview", p); }
     bool open_change_password(core::Program& p) override { return record("change_password", p); }
+    bool open_hosted_show(core::Program& p, const core::HostedRequest&) override { return record("hosted", p); }
 
 private:
     bool record(const std::string& name, core::Program& p)

@@ -149,6 +149,7 @@ public:
 };
 
 struct Program;
+struct HostedRequest;
 
 // Opens the window of a mode. Each returns false when the window could not
 // be opened (for example when there is no display to show it on).
@@ -159,6 +160,8 @@ public:
     virtual bool open_show(Program& program) = 0;            // frmScreenSaver, modeless
     virtual bool load_preview(Program& program) = 0;         // frm_preview, loaded but not shown
     virtual bool open_change_password(Program& program) = 0; // frm_newpassword, modeless
+    // The show drawn into a window another program owns.
+    virtual bool open_hosted_show(Program& program, const HostedRequest& request) = 0;
 };
 
 // The services start-up needs, gathered so that they travel together.

@@ -50,8 +50,8 @@ std::string upper_last_three(const std::string& name)
 } // namespace
 
 ScreenSaverShow::ScreenSaverShow(Program& program, ShowWindow& window, ShowComponents components,
-                                 ShowServices services)
-    : m_program(program), m_window(window), m_c(components), m_s(services)
+                                 ShowServices services, ShowHost host)
+    : m_program(program), m_window(window), m_c(components), m_s(services), m_hosted(host == ShowHost::Hosted)
 {
 }
 
@@ -67,6 +67,9 @@ void ScreenSaverShow::let_messages_run()
 
 void ScreenSaverShow::request_dismiss()
 {
+    if (m_hosted) {
+        return; // the host ends a hosted show
+    }
     m_program.show.dismiss_request = 1;
 }
 
@@ -83,13 +86,17 @@ void ScreenSaverShow::Form_Load()
     m_c.label3.set_effect_cancel(settings.cancel_mode);
     show.prompt_state = 0;
     show.exit_now = 0;
-    HidePointer(m_s.cursor);
+    if (!m_hosted) {
+        HidePointer(m_s.cursor);
+    }
 
     show.start_error = 0;
     if (BuildLists(m_program.folders, m_s.lister, show.lists) == kListsFoundNoPictures) {
         show.start_error = kListsFoundNoPictures;
     }
-    SaverStateOn(m_s.saver);
+    if (!m_hosted) {
+        SaverStateOn(m_s.saver);
+    }
     InitEffectTable(show.effect_table);
     show.dismiss_request = 0;
     show.move_count = 0;
@@ -124,7 +131,7 @@ void ScreenSaverShow::Form_Activate()
     m_c.image2.move(0, 0, m_window.inner_width(), m_window.inner_height());
     m_c.label3.move(0, 0, m_window.inner_width(), m_window.inner_height());
     m_window.bring_to_front();
-    if (!m_program.config_preview) {
+    if (!m_program.config_preview && !m_hosted) {
         m_window.make_top_most();
         let_messages_run();
     }
@@ -137,9 +144,11 @@ void ScreenSaverShow::Form_Unload()
 {
     StopSequence(m_c.snd1);
     StopSequence(m_c.snd2);
-    SaverStateOff(m_s.saver);
     m_program.show_running = false;
-    ShowPointer(m_s.cursor);
+    if (!m_hosted) {
+        SaverStateOff(m_s.saver);
+        ShowPointer(m_s.cursor);
+    }
 }
 
 void ScreenSaverShow::Form_KeyPress(char& key)
@@ -209,6 +218,9 @@ void ScreenSaverShow::print_screen()
 
 void ScreenSaverShow::CountMouseMove()
 {
+    if (m_hosted) {
+        return;
+    }
     ShowState& show = m_program.show;
     ++show.move_count;
     if (show.move_count > kMovesThatDismiss) {
@@ -293,6 +305,7 @@ void ScreenSaverShow::state_load()
     const Settings& settings = m_program.settings;
     const FrameValues& frame = m_program.frame;
     show.holding = 0;
+    m_new_size = false; // this picture is placed in the window's size now
     if (show.start_error > 0) {
         m_chosen_ahead.reset();
         show.cycle_state = 3;
@@ -386,7 +399,7 @@ void ScreenSaverShow::state_hold()
     if (static_cast<double>(show.next_change) - t > static_cast<double>(delay)) {
         show.next_change = round_to_int32(clock() + static_cast<double>(delay));
     }
-    if (clock() > static_cast<double>(show.next_change)) {
+    if (clock() > static_cast<double>(show.next_change) || m_new_size) {
         show.holding = 0;
         show.cycle_state = 2;
     }
@@ -501,7 +514,7 @@ void ScreenSaverShow::dismissal_check()
 
 void ScreenSaverShow::close_show()
 {
-    if (m_program.settings.wallpaper == 1) {
+    if (m_program.settings.wallpaper == 1 && !m_hosted) {
         m_c.label3.set_effect(0);
         m_c.label3.refresh();
         let_messages_run();
@@ -527,7 +540,7 @@ void ScreenSaverShow::Timer2_Timer()
 {
     ShowState& show = m_program.show;
     const FileList& audio = show.lists.audio;
-    if (m_program.settings.sound_on != 0 && audio.count() > 0 && show.next_audio_request == 1) {
+    if (m_program.settings.sound_on != 0 && !m_hosted && audio.count() > 0 && show.next_audio_request == 1) {
         show.current_audio = static_cast<std::int16_t>(show.current_audio + 1 > audio.count() ? 1 : show.current_audio + 1);
         const std::string& file = audio[show.current_audio];
         m_c.snd2.set_device(upper_last_three(file) == "WAV" ? SoundDevice::Wave : SoundDevice::Midi);

@@ -110,12 +110,22 @@ inline constexpr const char* kNotLoadedSuffix = " could not be loaded!";
 inline constexpr const char* kNoPhotosMessage = "Framory did not find any photos! Please check config settings!";
 inline constexpr const char* kPrinterProblem = "Please check your printer!";
 
+// Who owns the screen the show runs on. Its own show covers the screen,
+// hides the pointer, holds off the desktop's saver, plays the sounds, ends
+// on the user's request and may leave the wallpaper behind. A hosted show
+// draws into a window another program owns (a screen-saver daemon that
+// runs it as one of its display modes): that program owns the screen, the
+// input, the lock and the end, so the show only shows pictures until it is
+// stopped.
+enum class ShowHost { Own, Hosted };
+
 // The rules of the show window (frmScreenSaver): its load, activation and
 // unload steps, the inputs that ask to end the show, the picture cycle and
 // the background audio. The window forwards its events here.
 class ScreenSaverShow {
 public:
-    ScreenSaverShow(Program& program, ShowWindow& window, ShowComponents components, ShowServices services);
+    ScreenSaverShow(Program& program, ShowWindow& window, ShowComponents components, ShowServices services,
+                    ShowHost host = ShowHost::Own);
 
     void Form_Load();
     void Form_Activate();
@@ -138,6 +148,9 @@ public:
     void Form_KeyPress(char& key);
 
     void CountMouseMove();
+    // The window took a new size: the picture on show ends its hold as soon
+    // as it is held, so that the next one is placed in the new size.
+    void Form_Resize() { m_new_size = true; }
     void Timer1_Timer();
     void Timer2_Timer();
     // The background sound player's completion event.
@@ -172,6 +185,8 @@ private:
     ShowWindow& m_window;
     ShowComponents m_c;
     ShowServices m_s;
+    bool m_hosted;
+    bool m_new_size = false;
 
     bool m_in_tick = false;
     bool m_activated = false;

@@ -5,6 +5,7 @@
 #include "core/startup/program.h"
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace framory::core {
@@ -25,19 +26,32 @@ AfterMain open_or_end(bool opened)
     return opened ? AfterMain::KeepRunning : AfterMain::EndProgram;
 }
 
+void record_facts_and_load_settings(Program& program, StartupServices& services)
+{
+    program.twips_per_pixel_x = whole_twips(services.screen.twips_per_pixel_x());
+    program.twips_per_pixel_y = whole_twips(services.screen.twips_per_pixel_y());
+    program.windows_dir = GetWindowsDir(services.system);
+    program.program_folder = FolderOfFile(services.system.program_file_path());
+    LoadSettings(program, services.store);
+}
+
+// Opens a show and lets it run until its window has unloaded.
+void run_show(Program& program, StartupServices& services, const std::function<bool()>& open)
+{
+    program.show_running = true;
+    if (open()) {
+        services.pump.run_while(program.show_running);
+    }
+    // A show window that could not open never clears the flag itself.
+    program.show_running = false;
+}
+
 } // namespace
 
 MainResult Main(Program& program, StartupServices& services, std::string_view argument_text)
 {
-    program.twips_per_pixel_x = whole_twips(services.screen.twips_per_pixel_x());
-    program.twips_per_pixel_y = whole_twips(services.screen.twips_per_pixel_y());
-
     const std::string switch_text = SwitchOf(argument_text);
-
-    program.windows_dir = GetWindowsDir(services.system);
-    program.program_folder = FolderOfFile(services.system.program_file_path());
-
-    LoadSettings(program, services.store);
+    record_facts_and_load_settings(program, services);
 
     MainResult result;
     result.mode = ModeOfSwitch(switch_text);
@@ -55,12 +69,7 @@ MainResult Main(Program& program, StartupServices& services, std::string_view ar
             result.after = AfterMain::EndProgram;
             break;
         }
-        program.show_running = true;
-        if (services.forms.open_show(program)) {
-            services.pump.run_while(program.show_running);
-        }
-        // A show window that could not open never clears the flag itself.
-        program.show_running = false;
+        run_show(program, services, [&] { return services.forms.open_show(program); });
         result.after = AfterMain::EndProgram;
         break;
     case SaverMode::Preview:
@@ -73,6 +82,17 @@ MainResult Main(Program& program, StartupServices& services, std::string_view ar
     case SaverMode::None:
         result.after = AfterMain::EndProgram;
         break;
+    }
+    return result;
+}
+
+MainResult MainHosted(Program& program, StartupServices& services, const HostedRequest& request)
+{
+    record_facts_and_load_settings(program, services);
+    MainResult result;
+    if (request.target != HostedRequest::Target::Bad) {
+        result.mode = SaverMode::Run;
+        run_show(program, services, [&] { return services.forms.open_hosted_show(program, request); });
     }
     return result;
 }

@@ -26,4 +26,10 @@ inline constexpr std::string_view kShowWindowTitle = "screen saver running";
 // returns only when the show has ended.
 MainResult Main(Program& program, StartupServices& services, std::string_view argument_text);
 
+// The start-up of a hosted show (see HostedRequestOf): the same facts and
+// settings as Main, then the show drawn into the host's window until it is
+// stopped or the window goes away. There is no single-show test: a daemon
+// starts one copy for each monitor. A bad window id opens nothing.
+MainResult MainHosted(Program& program, StartupServices& services, const HostedRequest& request);
+
 } // namespace framory::core

@@ -119,4 +119,51 @@ std::int32_t ReadWindowHandle(std::string_view text)
     return static_cast<std::int32_t>(whole);
 }
 
+namespace {
+
+// An X window id: decimal, or hexadecimal after "0x"; the whole text, not 0.
+HostedRequest window_named(std::string_view text)
+{
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    std::uint32_t id = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id, base);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || id == 0) {
+        return {HostedRequest::Target::Bad, 0};
+    }
+    return {HostedRequest::Target::Window, id};
+}
+
+} // namespace
+
+std::optional<HostedRequest> HostedRequestOf(const std::vector<std::string>& arguments,
+                                             const char* xscreensaver_window)
+{
+    bool root = false;
+    std::optional<std::string_view> window_id;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "-root" || argument == "--root") {
+            root = true;
+        } else if (argument == "-window-id" || argument == "--window-id") {
+            window_id = i + 1 < arguments.size() ? std::string_view(arguments[++i]) : std::string_view();
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (window_id) {
+        return window_named(*window_id);
+    }
+    if (!root) {
+        return std::nullopt;
+    }
+    if (xscreensaver_window != nullptr && xscreensaver_window[0] != '\0') {
+        return window_named(xscreensaver_window);
+    }
+    return HostedRequest{};
+}
+
 } // namespace framory::core

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 namespace framory::core {
 
@@ -26,5 +28,27 @@ std::int32_t ReadWindowHandle(std::string_view text);
 
 // The text after the switch's two characters.
 std::string_view TextAfterSwitch(std::string_view argument_text);
+
+// A request to draw the show into a window that another program owns, as a
+// display mode of a screen-saver daemon (XScreenSaver): the whole arguments
+// "-root" or "--root", and "-window-id N" or "--window-id N" with N in
+// decimal or in hexadecimal after "0x". The daemon passes "--root" and names
+// its window in XSCREENSAVER_WINDOW; "-window-id" overrides that; "--root"
+// alone draws on the screen's root window.
+struct HostedRequest {
+    enum class Target {
+        Root,   // the screen's root window
+        Window, // the window `window`
+        Bad,    // a window id that names no window: the program ends
+    };
+    Target target = Target::Root;
+    std::uint32_t window = 0;
+};
+
+// The hosted request the arguments make, or nothing when they are not one
+// (any other argument among them): then the role switch decides.
+// `xscreensaver_window` is that variable's value, or null when it is unset.
+std::optional<HostedRequest> HostedRequestOf(const std::vector<std::string>& arguments,
+                                             const char* xscreensaver_window);
 
 } // namespace framory::core

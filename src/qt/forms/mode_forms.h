@@ -17,8 +17,11 @@ public:
     bool open_show(core::Program& program) override;
     bool load_preview(core::Program& program) override;
     bool open_change_password(core::Program& program) override;
+    bool open_hosted_show(core::Program& program, const core::HostedRequest& request) override;
 
     bool display_missing() const { return m_display_missing; }
+    // Whether a hosted show found no window to draw into.
+    bool host_missing() const { return m_host_missing; }
 
 private:
     bool display_available();
@@ -26,6 +29,7 @@ private:
     DisplayKind m_display;
     DesktopPlatform& m_platform;
     bool m_display_missing = false;
+    bool m_host_missing = false;
 };
 
 } // namespace framory::qt

@@ -72,6 +72,13 @@ void TerminationWatcher::on_signal()
         }
     }
     QApplication::closeAllWindows();
+    // A window placed inside another program's window is no top-level
+    // window to Qt, which leaves it out of closing all windows.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->isVisible()) {
+            window->close();
+        }
+    }
     QCoreApplication::exit(0);
 }
 

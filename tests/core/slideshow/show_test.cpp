@@ -234,11 +234,12 @@ protected:
         }
     }
 
-    void load()
+    void load(ShowHost host = ShowHost::Own)
     {
         show = std::make_unique<ScreenSaverShow>(
             program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-            ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper, printer, messages, screen});
+            ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper, printer, messages, screen},
+            host);
         show->Form_Load();
         show->Form_Activate();
         log.clear();
@@ -786,6 +787,49 @@ TEST_F(ShowTest, UnloadStopsSoundsRestoresTheSystemAndThePointer)
     EXPECT_EQ(saver.running, (std::vector<bool>{true, false}));
     EXPECT_FALSE(program.show_running);
     EXPECT_EQ(cursor.count, 0);
+}
+
+// The daemon that hosts the show owns the screen, the input, the lock and
+// the end: the show leaves all of them alone and only shows pictures.
+TEST_F(ShowTest, AHostedShowOnlyShowsPictures)
+{
+    pictures({"a.jpg", "b.jpg"});
+    lister.folders["/p/"].push_back("a.wav");
+    store.set("wallpaper", "1");
+    store.set("sound_on", "1");
+    load(ShowHost::Hosted);
+    EXPECT_EQ(cursor.count, 0) << "the pointer stays as it is";
+    EXPECT_TRUE(saver.running.empty()) << "the desktop's saver state is the daemon's";
+    show->Timer2_Timer();
+    full_cycle();
+    char key = 'x';
+    show->Form_KeyPress(key);
+    show->Form_Click();
+    for (int i = 0; i < 20; ++i) {
+        show->Form_MouseMove();
+    }
+    full_cycle();
+    EXPECT_EQ(files_loaded().size(), 2u) << "the pictures go on";
+    tick_until(0);
+    show->Timer1_Timer(); // loads; the hold is still to come
+    const std::size_t placed = files_loaded().size();
+    show->Form_Resize();
+    tick_until(1);
+    show->Timer1_Timer();
+    tick_until(0);
+    show->Timer1_Timer();
+    EXPECT_EQ(files_loaded().size(), placed + 1) << "a new size ends the next hold at once";
+    EXPECT_EQ(program.show.dismiss_request, 0) << "input never ends a hosted show";
+    EXPECT_EQ(password_switch.asked, 0);
+    EXPECT_EQ(count_calls("FXSnd2.file=/p/a.wav"), 0) << "no sound";
+    EXPECT_EQ(count_calls("window.top_most"), 0);
+    program.show.exit_now = 1;
+    show->Timer1_Timer();
+    EXPECT_TRUE(wallpaper.set.empty()) << "no wallpaper";
+    show->Form_Unload();
+    EXPECT_TRUE(saver.running.empty());
+    EXPECT_EQ(cursor.count, 0);
+    EXPECT_FALSE(program.show_running);
 }
 
 TEST_F(ShowTest, NestedTickReturnsAtOnce)

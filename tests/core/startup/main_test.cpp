@@ -155,5 +155,24 @@ TEST_F(MainTest, DefaultFolderListIsTheWindowsDirectory)
     EXPECT_EQ(program.folders[1], "/srv/pictures/");
 }
 
+TEST_F(MainTest, HostedShowLoadsTheSettingsAndRunsBesideAnyOtherShow)
+{
+    world.windows.titles = {"screen saver running"};
+    world.store.set("scene_delay", "17");
+    world.forms.on_open = [](Program& p) {
+        EXPECT_TRUE(p.show_running);
+        EXPECT_EQ(p.settings.scene_delay, 17);
+    };
+    EXPECT_EQ(MainHosted(program, world.services, {HostedRequest::Target::Window, 42}).mode, SaverMode::Run);
+    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"hosted"});
+    EXPECT_EQ(world.pump.waits, 1) << "it runs until its window unloads";
+    EXPECT_FALSE(program.show_running);
+
+    FakeStartupWorld bad_world;
+    Program bad;
+    EXPECT_EQ(MainHosted(bad, bad_world.services, {HostedRequest::Target::Bad, 0}).after, AfterMain::EndProgram);
+    EXPECT_TRUE(bad_world.forms.opened.empty()) << "a bad window id opens nothing";
+}
+
 } // namespace
 } // namespace framory::core

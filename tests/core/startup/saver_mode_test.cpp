@@ -68,5 +68,47 @@ TEST(TextAfterSwitch, IsEverythingAfterTheFirstTwoCharacters)
     EXPECT_EQ(ReadWindowHandle(TextAfterSwitch("/p:1234")), 0);
 }
 
+TEST(HostedRequestOf, WholeArgumentsNameTheWindowToDrawInto)
+{
+    using Target = HostedRequest::Target;
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* variable; // XSCREENSAVER_WINDOW, or null when unset
+        std::optional<Target> target;
+        std::uint32_t window;
+    };
+    const Case cases[] = {
+        {{"--root"}, nullptr, Target::Root, 0},
+        {{"-root"}, "0x4A00007", Target::Window, 0x4A00007},
+        {{"--root"}, "", Target::Root, 0},
+        {{"-window-id", "1234"}, "0x10", Target::Window, 1234},
+        {{"--root", "--window-id", "0X1f"}, "77", Target::Window, 0x1f},
+        {{"--window-id", "0x"}, nullptr, Target::Bad, 0},
+        {{"--window-id", "12ab"}, nullptr, Target::Bad, 0},
+        {{"--window-id", "0"}, nullptr, Target::Bad, 0},
+        {{"--window-id", "4294967296"}, nullptr, Target::Bad, 0},
+        {{"-window-id"}, nullptr, Target::Bad, 0},
+        {{"--root"}, "window", Target::Bad, 0},
+        // Not a hosted request: the role switch decides.
+        {{}, "0x10", std::nullopt, 0},
+        {{"/s"}, "0x10", std::nullopt, 0},
+        {{"--root", "/s"}, nullptr, std::nullopt, 0},
+        {{"-r"}, nullptr, std::nullopt, 0},
+        {{"--root=1"}, nullptr, std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        std::string described;
+        for (const std::string& a : c.arguments) {
+            described += a + " ";
+        }
+        const std::optional<HostedRequest> request = HostedRequestOf(c.arguments, c.variable);
+        ASSERT_EQ(request.has_value(), c.target.has_value()) << described;
+        if (request) {
+            EXPECT_EQ(request->target, *c.target) << described;
+            EXPECT_EQ(request->window, c.window) << described;
+        }
+    }
+}
+
 } // namespace
 } // namespace framory::core

@@ -1,0 +1,202 @@
+// The show as the desktop starts it: as the command of an idle or lock tool,
+// drawn into a plain X window named on the command line, and run by the
+// XScreenSaver daemon as its only display mode. The test runs under
+// xvfb-run with a 1280x800 screen.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include "support/program_under_test.h"
+#include "screen_pixels.h"
+#include "support/x_session.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <pwd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using framory::testing::ColourDistance;
+using framory::testing::GrabScreen;
+using framory::testing::WaitUntil;
+
+// The show of one picture of four coloured quarters, filling the space it
+// is given, without frame, gradient or caption.
+class DesktopE2E : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_home = framory::testing::MakeShowHome();
+        std::ofstream(m_home / "config" / "Obelin Framory.ini")
+            << "[Options]\nfolders_total=1\nfolder1=" << (m_home / "pictures").string()
+            << "/\nscene_delay=60\ngradient=0\neffect_delay=2\neffect_speed=1\nscale_flag=100\nborder_active=0\n"
+            << "show_filenames=0\nwallpaper=1\nsound_on=1\n";
+        // The program reads the desktop's lock switch from this home.
+        ::setenv("HOME", m_home.c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(m_home); }
+
+    // Whether the picture fills the rectangle, as 4:3 fits it.
+    static bool shows_picture_in(const QImage& screen, const QRect& r)
+    {
+        return ColourDistance(screen.pixel(r.left() + r.width() / 4, r.top() + r.height() / 4), qRgb(255, 0, 0)) < 24 &&
+               ColourDistance(screen.pixel(r.left() + r.width() * 3 / 4, r.top() + r.height() * 3 / 4),
+                              qRgb(0, 0, 255)) < 24;
+    }
+
+    fs::path m_home;
+};
+
+TEST_F(DesktopE2E, WindowIdDrawsIntoThatWindowAtItsSizeAndNothingOutsideIt)
+{
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 200, 150, 480, 360, 0, 0, 0x336699);
+    XMapWindow(display, host);
+    XSync(display, False);
+    const QImage before = GrabScreen();
+
+    framory::testing::ProgramUnderTest hosted(FRAMORY_BINARY, {"-window-id", std::to_string(host)}, m_home);
+    QImage screen;
+    ASSERT_TRUE(WaitUntil([&] { return shows_picture_in(screen = GrabScreen(), QRect(200, 150, 480, 360)); }, 15s));
+    int changed_outside = 0;
+    for (int y = 0; y < screen.height(); ++y) {
+        for (int x = 0; x < screen.width(); ++x) {
+            const bool inside = x >= 200 && x < 680 && y >= 150 && y < 510;
+            changed_outside += !inside && screen.pixel(x, y) != before.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(changed_outside, 0) << "nothing is drawn outside the window";
+    EXPECT_FALSE(framory::qt::XWindowWithTitleExists("screen saver running")) << "no show window of its own";
+
+    // The show follows the window's new size.
+    XResizeWindow(display, host, 640, 480);
+    XSync(display, False);
+    EXPECT_TRUE(WaitUntil([&] { return shows_picture_in(GrabScreen(), QRect(200, 150, 640, 480)); }, 15s));
+
+    // The window going away ends the program.
+    XDestroyWindow(display, host);
+    XSync(display, False);
+    EXPECT_TRUE(hosted.wait_for_exit(5s).has_value());
+    XCloseDisplay(display);
+    EXPECT_FALSE(fs::exists(m_home / "data" / "Obelin Framory" / "Velmoria.bmp")) << "no wallpaper is left";
+
+    // A stop request ends it at once and cleanly; an id that names no
+    // window ends it with a failure.
+    framory::testing::ProgramUnderTest root_show(FRAMORY_BINARY, {"--root"}, m_home);
+    ASSERT_TRUE(WaitUntil([&] { return shows_picture_in(GrabScreen(), QRect(106, 0, 1067, 800)); }, 15s));
+    ::kill(root_show.pid(), SIGTERM);
+    EXPECT_EQ(root_show.wait_for_exit(3s), 0);
+    for (const char* id : {"12345", "0x", "nothing"}) {
+        framory::testing::ProgramUnderTest bad(FRAMORY_BINARY, {"--window-id", id}, m_home);
+        EXPECT_EQ(bad.wait_for_exit(10s), 1) << id;
+    }
+}
+
+// As the command of xss-lock or xautolock: the show runs until it is
+// dismissed and then exits with status 0, and with the desktop's lock
+// switch off it ends without asking for the password that is set.
+TEST_F(DesktopE2E, AsAnIdleToolsCommandItRunsUntilDismissedAndAsksNoPasswordWithTheLockOff)
+{
+    std::ofstream(m_home / "config" / "Obelin Framory.ini", std::ios::app) << "misc=wbzfzawbxhwg\n"; // "TULIPS"
+    std::ofstream(m_home / ".xscreensaver") << "lock:\t\tFalse\n";
+    framory::testing::ProgramUnderTest show(FRAMORY_BINARY, {"/S"}, m_home);
+    ASSERT_TRUE(framory::testing::WaitForWindow("screen saver running", true, 10s));
+    EXPECT_FALSE(show.wait_for_exit(1500ms).has_value()) << "it runs until dismissed";
+    ASSERT_EQ(std::system("xdotool key x"), 0);
+    EXPECT_EQ(show.wait_for_exit(5s), 0);
+    EXPECT_FALSE(framory::qt::XWindowWithTitleExists("Screen Saver Password"));
+}
+
+// Runs a command line through the shell; its exit status.
+int shell(const std::string& command)
+{
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The daemon refuses to run display modes for root, so a root test runs it
+// as an unprivileged user of its own, made on first use; any other user runs
+// it as itself.
+TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
+{
+    const char* kUser = "framory-saver";
+    std::string as_user;
+    fs::create_directories(m_home / "run");
+    fs::permissions(m_home / "run", fs::perms::owner_all);
+    if (::getuid() == 0) {
+        ASSERT_EQ(shell(std::string("id -u ") + kUser + " >/dev/null 2>&1 || useradd --system --no-create-home "
+                        "--home-dir /nonexistent --shell /usr/sbin/nologin " + kUser),
+                  0);
+        as_user = std::string("runuser -u ") + kUser + " -- ";
+        ASSERT_EQ(shell("chown -R " + std::string(kUser) + " '" + m_home.string() + "'"), 0);
+    }
+    fs::permissions(m_home, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const char* xauthority = std::getenv("XAUTHORITY");
+    std::string auth_env;
+    if (xauthority != nullptr) {
+        fs::copy_file(xauthority, m_home / ".Xauthority", fs::copy_options::overwrite_existing);
+        if (::getuid() == 0) {
+            shell("chown " + std::string(kUser) + " '" + (m_home / ".Xauthority").string() + "'");
+        }
+        auth_env = "XAUTHORITY='" + (m_home / ".Xauthority").string() + "' ";
+    }
+    std::ofstream(m_home / ".xscreensaver")
+        << "mode: one\nselected: 0\nlock: False\nsplash: False\nfade: False\nunfade: False\n"
+        << "timeout: 0:30:00\ncycle: 0:00:00\nprograms: \"Framory\" " << FRAMORY_BINARY << " --root \\n\n";
+    const char* tag = std::getenv("FRAMORY_TEST_SERVERS");
+    const std::string env = "env HOME='" + m_home.string() + "' " + auth_env + "DISPLAY='" + std::getenv("DISPLAY") +
+                            "' FRAMORY_TEST_SERVERS='" + (tag != nullptr ? tag : "") +
+                            "' XDG_RUNTIME_DIR='" + (m_home / "run").string() + "' XDG_CONFIG_HOME='" +
+                            (m_home / "config").string() + "' XDG_DATA_HOME='" +
+                            (m_home / "data").string() + "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb ";
+    const std::string daemon_log = (m_home / "daemon.log").string();
+    const std::string daemon_pid = (m_home / "daemon.pid").string();
+    const auto command = [&](const std::string& request) {
+        return shell(as_user + env + "xscreensaver-command " + request + " >/dev/null 2>&1");
+    };
+    // The daemon is stopped however the test ends.
+    struct Stop {
+        std::function<void()> stop;
+        ~Stop() { stop(); }
+    } stop{[&] {
+        command("-exit");
+        std::ifstream pid_file(daemon_pid);
+        pid_t pid = 0;
+        if (pid_file >> pid && pid > 0 && !WaitUntil([&] { return ::kill(pid, 0) != 0; }, 5s)) {
+            ::kill(pid, SIGTERM);
+        }
+        if (HasFailure()) {
+            std::ifstream log(daemon_log);
+            std::cout << log.rdbuf();
+        }
+    }};
+    ASSERT_EQ(shell(as_user + env + "xscreensaver --no-splash >'" + daemon_log + "' 2>&1 & echo $! >'" + daemon_pid +
+                    "'"),
+              0);
+    ASSERT_TRUE(WaitUntil([&] { return command("-time") == 0; }, 15s)) << "the daemon answers";
+
+    ASSERT_EQ(command("-activate"), 0);
+    EXPECT_TRUE(WaitUntil([&] { return shows_picture_in(GrabScreen(), QRect(106, 0, 1067, 800)); }, 20s))
+        << "the picture fills the screen as the daemon's display";
+
+    ASSERT_EQ(command("-deactivate"), 0);
+    // Anchored, so that the shell running pgrep does not match.
+    const std::string running = "pgrep -f -- '^" + std::string(FRAMORY_BINARY) + " --root' >/dev/null";
+    EXPECT_TRUE(WaitUntil([&] { return shell(running) != 0; }, 10s)) << "the daemon stopped the show";
+    EXPECT_TRUE(WaitUntil([&] { return !shows_picture_in(GrabScreen(), QRect(106, 0, 1067, 800)); }, 10s));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
