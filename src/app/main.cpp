@@ -2,11 +2,14 @@
 // the start-up procedure.
 #include "core/startup/main.h"
 #include "core/startup/program.h"
+#include "qt/forms/artwork.h"
+#include "qt/forms/fit_text.h"
 #include "qt/platform/desktop_platform.h"
 #include "qt/platform/termination.h"
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 
 #include <cstdio>
 #include <malloc.h>
@@ -84,6 +87,14 @@ int main(int argc, char** argv)
     QFont dialog_font(QStringLiteral("Arial"), 8);
     dialog_font.setStyleHint(QFont::SansSerif);
     QApplication::setFont(dialog_font);
+    // The icon of every window, and the desktop entry the windows belong to.
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256}) {
+        icon.addPixmap(QPixmap::fromImage(framory::qt::ProductIcon(size)));
+    }
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("framory"));
+    framory::qt::FitTextsOfEveryDialog(app);
 
     framory::qt::DesktopPlatform platform(display);
     framory::qt::TerminationWatcher termination;

@@ -1,5 +1,6 @@
 #include "qt/forms/artwork.h"
 
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -41,9 +42,19 @@ void draw_snapshot(QPainter& p, const QRectF& r, QColor sky, QColor ground, qrea
     p.restore();
 }
 
+// A pixmap with a pixel for each pixel of the densest screen, drawn on in
+// the logical size, so that pictures stay sharp at any scale.
+QPixmap canvas(int width, int height)
+{
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    QPixmap pixmap(QSize(width, height) * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
 QPixmap icon_canvas()
 {
-    QPixmap pixmap(32, 32);
+    QPixmap pixmap = canvas(32, 32);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -52,14 +63,14 @@ QPixmap icon_canvas()
 
 QPixmap ProductArtwork(int width, int height)
 {
-    QPixmap pixmap(width, height);
+    QPixmap pixmap = canvas(width, height);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, height);
     sky.setColorAt(0, QColor(28, 24, 70));
     sky.setColorAt(0.6, QColor(120, 60, 110));
     sky.setColorAt(1, QColor(230, 140, 90));
-    p.fillRect(pixmap.rect(), sky);
+    p.fillRect(QRect(0, 0, width, height), sky);
     const qreal w = width;
     const qreal h = height;
     draw_snapshot(p, QRectF(w * 0.06, h * 0.30, w * 0.34, h * 0.36), QColor(70, 140, 210), QColor(60, 130, 70), -8);
@@ -80,6 +91,26 @@ QPixmap ProductArtwork(int width, int height)
     p.setPen(QColor(255, 255, 255, 220));
     p.drawText(QRectF(0, h * 0.80, w, h * 0.18), Qt::AlignCenter, QStringLiteral("your pictures, framed"));
     return pixmap;
+}
+
+QImage ProductIcon(int size)
+{
+    QImage icon(size, size, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    QPainter p(&icon);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    QLinearGradient sky(0, 0, 0, s);
+    sky.setColorAt(0, QColor(28, 24, 70));
+    sky.setColorAt(0.6, QColor(120, 60, 110));
+    sky.setColorAt(1, QColor(230, 140, 90));
+    p.setPen(Qt::NoPen);
+    p.setBrush(sky);
+    p.drawRoundedRect(QRectF(0, 0, s, s).adjusted(s * 0.03, s * 0.03, -s * 0.03, -s * 0.03), s * 0.18, s * 0.18);
+    draw_snapshot(p, QRectF(s * 0.10, s * 0.16, s * 0.50, s * 0.44), QColor(70, 140, 210), QColor(60, 130, 70), -10);
+    draw_snapshot(p, QRectF(s * 0.38, s * 0.42, s * 0.50, s * 0.44), QColor(200, 90, 70), QColor(90, 50, 80), 8);
+    p.end();
+    return icon;
 }
 
 QIcon FoldersIcon()

@@ -239,9 +239,19 @@ frm_mgetfolder::frm_mgetfolder(core::Program& program, core::SettingsStore& stor
 
     setFixedSize(Twips(6420), Twips(4605));
     Drive1.setGeometry(TwipsRect(60, 60, 2145, 315));
-    Dir1.setGeometry(TwipsRect(60, 420, 2145, 1440));
+    // The tree takes the whole column under the drive list, down to where
+    // the file list beside it ends.
+    Dir1.setGeometry(TwipsRect(60, 420, 2145, 1455));
     file1.setGeometry(TwipsRect(2280, 30, 1935, 1845));
-    FXImage1.move(4260, 60, 2115, 1785);
+    PreviewFrame.setParent(this);
+    PreviewFrame.setObjectName(QStringLiteral("PreviewFrame"));
+    PreviewFrame.setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    PreviewFrame.setBackgroundRole(QPalette::Base);
+    PreviewFrame.setAutoFillBackground(true);
+    PreviewFrame.setGeometry(TwipsRect(4260, 60, 2115, 1785));
+    PreviewFrame.lower();
+    // The picture inside the frame's lines.
+    FXImage1.move(4260 + 30, 60 + 30, 2115 - 60, 1785 - 60);
     for (QFrame* line : {&Line1, &Line2}) {
         line->setFrameShape(QFrame::HLine);
         line->setFrameShadow(QFrame::Sunken);
@@ -249,7 +259,9 @@ frm_mgetfolder::frm_mgetfolder(core::Program& program, core::SettingsStore& stor
     // The rules are drawn two pixels high, centred on their place.
     Line1.setGeometry(Twips(60), Twips(1950) - 1, Twips(6360 - 60), 2);
     Line2.setGeometry(Twips(60), Twips(2250) - 1, Twips(6360 - 60), 2);
-    Label1.setGeometry(TwipsRect(60, 2010, 6315, 195));
+    // The path between the rules, as high as the room between them, so
+    // that a line of the dialog's font fits.
+    Label1.setGeometry(TwipsRect(60, 1965, 6315, 270));
     Command2.setGeometry(TwipsRect(60, 2340, 1965, 315));
     Command3.setGeometry(TwipsRect(2220, 2340, 1995, 315));
     Command1.setGeometry(TwipsRect(4410, 2340, 1965, 315));
@@ -373,17 +385,19 @@ void frm_mgetfolder::unload()
     }
 }
 
-void frm_mgetfolder::showEvent(QShowEvent* event)
+void frm_mgetfolder::changeEvent(QEvent* event)
 {
-    QDialog::showEvent(event);
-    // The editor is modal, so no other window of the program can take the
-    // focus from it and give it back: it becomes the active form once, when
-    // it appears. Coming back from its own message box or from another
-    // program keeps the preview the user was looking at. Queued, so that the
-    // window has been laid out when the preview takes its snapshot.
-    if (!m_activated) {
-        m_activated = true;
-        QTimer::singleShot(0, this, [this] { m_rules.Form_Activate(); });
+    QDialog::changeEvent(event);
+    // Each time the editor becomes the active window (when it appears, and
+    // when the user comes back to it from its message box or from another
+    // program) the preview starts empty again. Queued, so that the window
+    // has been laid out when the preview takes its snapshot.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_unloaded) {
+        QTimer::singleShot(0, this, [this] {
+            if (!m_unloaded) {
+                m_rules.Form_Activate();
+            }
+        });
     }
 }
 

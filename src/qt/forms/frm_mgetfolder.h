@@ -94,6 +94,9 @@ public:
     QPushButton Command3; // "Remove Folder(s)"
     QPushButton Command1; // "Exit"
     QListWidget List1;
+    // The preview area's sunken frame, behind the picture: the area shows
+    // as a framed box while it is empty.
+    QFrame PreviewFrame;
 
     // The handlers the controls call.
     void Dir1_Click(const QString& folder);
@@ -121,7 +124,7 @@ public:
     void show_capacity_message() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     struct Channel;
@@ -157,7 +160,6 @@ private:
     quint64 m_generation = 0;
     bool m_listing_complete = true;
     bool m_moving_tree = false;
-    bool m_activated = false;
     bool m_unloaded = false;
 };
 

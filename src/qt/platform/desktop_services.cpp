@@ -9,6 +9,7 @@
 #include <QDBusInterface>
 #include <QDBusReply>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 
 #include <X11/Xatom.h>
@@ -325,12 +326,74 @@ double WidgetWindow::height_twips()
     return m_widget.frameGeometry().height() * m_screen.twips_per_pixel_y();
 }
 
+namespace {
+
+// Centres a window again by its outer frame once the window manager has
+// put the frame around it. Before the window is shown the frame is not
+// known, so centring at load time measures the inside only and the frame
+// would push the window down and to the right of the centre.
+class CentreByFrame : public QObject {
+public:
+    static constexpr const char* kName = "CentreByFrame";
+
+    explicit CentreByFrame(QWidget& window) : QObject(&window), m_window(window)
+    {
+        setObjectName(QLatin1String(kName));
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Move:
+        case QEvent::Resize:
+            // The frame arrives with one of these, or a moment after them.
+            QTimer::singleShot(0, this, [this] { centre_once_framed(); });
+            break;
+        case QEvent::Hide:
+            deleteLater();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    void centre_once_framed()
+    {
+        const QRect outer = m_window.frameGeometry();
+        if (m_done || !m_window.isVisible() || outer.size() == m_window.size()) {
+            return;
+        }
+        m_done = true;
+        const QScreen* screen = m_window.screen() != nullptr ? m_window.screen() : primary_screen();
+        if (screen != nullptr) {
+            const QRect area = screen->geometry();
+            // A window's position is its frame's top-left corner.
+            m_window.move(area.left() + (area.width() - outer.width()) / 2,
+                          area.top() + (area.height() - outer.height()) / 2);
+        }
+        deleteLater();
+    }
+
+    QWidget& m_window;
+    bool m_done = false;
+};
+
+} // namespace
+
 void WidgetWindow::move_to_twips(double left, double top)
 {
     const QScreen* screen = m_widget.screen() != nullptr ? m_widget.screen() : primary_screen();
     const QPoint origin = screen != nullptr ? screen->geometry().topLeft() : QPoint();
     m_widget.move(origin.x() + static_cast<int>(std::lround(left / m_screen.twips_per_pixel_x())),
                   origin.y() + static_cast<int>(std::lround(top / m_screen.twips_per_pixel_y())));
+    if (m_widget.isWindow() && !m_widget.isVisible() && m_widget.findChild<QObject*>(QLatin1String(CentreByFrame::kName), Qt::FindDirectChildrenOnly) == nullptr) {
+        new CentreByFrame(m_widget);
+    }
 }
 
 } // namespace framory::qt

@@ -220,9 +220,14 @@ TEST_F(FolderEditorFormTest, LaidOutFromTheTwipsWithTooltipsAndTabOrder)
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Add Or Remove Folders To Be Displayed During The Screen Saver"));
     EXPECT_EQ(editor->size(), QSize(428, 307));
     EXPECT_EQ(editor->Drive1.geometry(), QRect(4, 4, 143, 21));
-    EXPECT_EQ(editor->Dir1.geometry(), QRect(4, 28, 143, 96));
+    EXPECT_EQ(editor->Dir1.geometry(), QRect(4, 28, 143, 97)) << "down to where the file list ends";
     EXPECT_EQ(editor->file1.geometry(), QRect(152, 2, 129, 123));
-    EXPECT_EQ(editor->FXImage1.geometry(), QRect(284, 4, 141, 119));
+    // The preview area is a framed box even while it is empty; the picture
+    // sits inside the frame's lines.
+    EXPECT_EQ(editor->PreviewFrame.geometry(), QRect(284, 4, 141, 119));
+    EXPECT_TRUE(editor->PreviewFrame.isVisible());
+    EXPECT_GT(editor->PreviewFrame.frameWidth(), 0);
+    EXPECT_EQ(editor->FXImage1.geometry(), QRect(286, 6, 137, 115));
     EXPECT_EQ(editor->List1.geometry(), QRect(4, 182, 421, 121));
     EXPECT_LT(editor->Line1.geometry().bottom(), editor->Label1.geometry().top());
     EXPECT_GT(editor->Line2.geometry().top(), editor->Label1.geometry().bottom());
@@ -418,6 +423,24 @@ TEST_F(FolderEditorFormTest, ExitWritesTheListAndEverySettingToTheFile)
     EXPECT_NE(text.find("scene_delay=17\n"), std::string::npos) << text;
 }
 
+TEST_F(FolderEditorFormTest, EveryActivationEmptiesThePreviewAgain)
+{
+    auto editor = open_editor();
+    ASSERT_TRUE(RunEventsUntil([&] { return !editor->FXImage1.isHidden(); }));
+    QWidget other;
+    for (int round = 0; round < 2; ++round) {
+        click_file(*editor, QStringLiteral("cat.png"));
+        ASSERT_TRUE(RunEventsUntil([&] { return editor->FXImage1.natural_width() == 64; })) << round;
+        other.show();
+        other.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+        editor->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(editor.get()));
+        EXPECT_TRUE(RunEventsUntil([&] { return editor->FXImage1.natural_width() == 0; }))
+            << "coming back to the editor empties the preview, round " << round;
+    }
+}
+
 TEST_F(FolderEditorFormTest, APictureClickShowsItInThePreview)
 {
     auto editor = open_editor();
@@ -427,7 +450,7 @@ TEST_F(FolderEditorFormTest, APictureClickShowsItInThePreview)
     EXPECT_EQ(editor->FXImage1.load_status(), 0);
     EXPECT_EQ(editor->FXImage1.natural_width(), 64);
     const media::Image& frame = editor->FXImage1.shown_frame();
-    ASSERT_EQ(frame.width(), 141);
+    ASSERT_EQ(frame.width(), 137);
     EXPECT_LE(framory::testing::ChannelDistance(frame.at(frame.width() / 4, frame.height() / 4), 0xffff0000u), 24);
     EXPECT_LE(framory::testing::ChannelDistance(frame.at(frame.width() * 3 / 4, frame.height() * 3 / 4), 0xff0000ffu),
               24);

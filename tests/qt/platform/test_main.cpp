@@ -1,3 +1,5 @@
+#include "qt/forms/fit_text.h"
+
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -29,6 +31,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // As the program does.
+    framory::qt::FitTextsOfEveryDialog(app);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
