@@ -1,5 +1,7 @@
 // Saves the X root window (the whole screen as shown) as a PNG file, for
-// the end-to-end tests and the run script.
+// the end-to-end tests and the run and screenshot scripts. Given a window
+// id other than 0, only that window's part of the screen is saved; given a
+// width too, the picture is scaled down to it.
 #include <QGuiApplication>
 #include <QImage>
 
@@ -7,11 +9,12 @@
 #include <X11/Xutil.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: framory_x_screenshot OUTPUT.png\n");
+    if (argc < 2 || argc > 4) {
+        std::fprintf(stderr, "usage: framory_x_screenshot OUTPUT.png [WINDOW_ID [WIDTH]]\n");
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -36,6 +39,24 @@ int main(int argc, char** argv)
         }
     }
     XDestroyImage(shot);
+    // Window 0 stands for the whole screen.
+    if (argc >= 3 && std::strtoul(argv[2], nullptr, 0) != 0) {
+        const Window window = std::strtoul(argv[2], nullptr, 0);
+        XWindowAttributes attributes{};
+        int x = 0;
+        int y = 0;
+        Window child = 0;
+        if (XGetWindowAttributes(display, window, &attributes) == 0 ||
+            XTranslateCoordinates(display, window, root, 0, 0, &x, &y, &child) == 0) {
+            XCloseDisplay(display);
+            std::fprintf(stderr, "framory_x_screenshot: no window %s\n", argv[2]);
+            return 1;
+        }
+        image = image.copy(x, y, attributes.width, attributes.height);
+    }
     XCloseDisplay(display);
+    if (argc == 4) {
+        image = image.scaledToWidth(std::atoi(argv[3]), Qt::SmoothTransformation);
+    }
     return image.save(QString::fromLocal8Bit(argv[1]), "PNG") ? 0 : 1;
 }
