@@ -13,9 +13,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
-#include <pwd.h>
+#include <memory>
 
 namespace {
 
@@ -113,7 +112,6 @@ TEST_F(DesktopE2E, AsAnIdleToolsCommandItRunsUntilDismissedAndAsksNoPasswordWith
     EXPECT_FALSE(framory::qt::XWindowWithTitleExists("Screen Saver Password"));
 }
 
-// Runs a command line through the shell; its exit status.
 int shell(const std::string& command)
 {
     const int status = std::system(command.c_str());
@@ -125,66 +123,50 @@ int shell(const std::string& command)
 // it as itself.
 TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
 {
-    const char* kUser = "framory-saver";
     std::string as_user;
     fs::create_directories(m_home / "run");
     fs::permissions(m_home / "run", fs::perms::owner_all);
-    if (::getuid() == 0) {
-        ASSERT_EQ(shell(std::string("id -u ") + kUser + " >/dev/null 2>&1 || useradd --system --no-create-home "
-                        "--home-dir /nonexistent --shell /usr/sbin/nologin " + kUser),
-                  0);
-        as_user = std::string("runuser -u ") + kUser + " -- ";
-        ASSERT_EQ(shell("chown -R " + std::string(kUser) + " '" + m_home.string() + "'"), 0);
-    }
-    fs::permissions(m_home, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
-    const char* xauthority = std::getenv("XAUTHORITY");
-    std::string auth_env;
-    if (xauthority != nullptr) {
-        fs::copy_file(xauthority, m_home / ".Xauthority", fs::copy_options::overwrite_existing);
-        if (::getuid() == 0) {
-            shell("chown " + std::string(kUser) + " '" + (m_home / ".Xauthority").string() + "'");
-        }
-        auth_env = "XAUTHORITY='" + (m_home / ".Xauthority").string() + "' ";
-    }
+    fs::permissions(m_home, fs::perms::owner_all | fs::perms::others_exec);
+    fs::copy_file(std::getenv("XAUTHORITY"), m_home / ".Xauthority");
     std::ofstream(m_home / ".xscreensaver")
         << "mode: one\nselected: 0\nlock: False\nsplash: False\nfade: False\nunfade: False\n"
-        << "timeout: 0:30:00\ncycle: 0:00:00\nprograms: \"Framory\" " << FRAMORY_BINARY << " --root \\n\n";
-    const char* tag = std::getenv("FRAMORY_TEST_SERVERS");
-    const std::string env = "env HOME='" + m_home.string() + "' " + auth_env + "DISPLAY='" + std::getenv("DISPLAY") +
-                            "' FRAMORY_TEST_SERVERS='" + (tag != nullptr ? tag : "") +
-                            "' XDG_RUNTIME_DIR='" + (m_home / "run").string() + "' XDG_CONFIG_HOME='" +
-                            (m_home / "config").string() + "' XDG_DATA_HOME='" +
-                            (m_home / "data").string() + "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb ";
-    const std::string daemon_log = (m_home / "daemon.log").string();
-    const std::string daemon_pid = (m_home / "daemon.pid").string();
+        << "timeout: 0:30:00\nprograms: \"Framory\" " << FRAMORY_BINARY << " --root \\n\n";
+    if (::getuid() == 0) {
+        ASSERT_EQ(shell("id -u framory-saver >/dev/null 2>&1 || useradd --system --no-create-home --home-dir "
+                        "/nonexistent --shell /usr/sbin/nologin framory-saver"),
+                  0);
+        ASSERT_EQ(shell("chown -R framory-saver '" + m_home.string() + "'"), 0);
+        as_user = "runuser -u framory-saver -- ";
+    }
+    const char* mark = std::getenv("FRAMORY_TEST_SERVERS");
+    const fs::path& h = m_home;
+    const std::string env = "env HOME='" + h.string() + "' XAUTHORITY='" + (h / ".Xauthority").string() +
+                            "' DISPLAY='" + std::getenv("DISPLAY") + "' XDG_RUNTIME_DIR='" + (h / "run").string() +
+                            "' XDG_CONFIG_HOME='" + (h / "config").string() + "' XDG_DATA_HOME='" +
+                            (h / "data").string() + "' FRAMORY_TEST_SERVERS='" + (mark != nullptr ? mark : "") +
+                            "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb ";
+    const std::string log = (h / "daemon.log").string();
+    const std::string pid_file = (h / "daemon.pid").string();
     const auto command = [&](const std::string& request) {
         return shell(as_user + env + "xscreensaver-command " + request + " >/dev/null 2>&1");
     };
     // The daemon is stopped however the test ends.
-    struct Stop {
-        std::function<void()> stop;
-        ~Stop() { stop(); }
-    } stop{[&] {
+    const std::shared_ptr<void> stop(nullptr, [&](void*) {
         command("-exit");
-        std::ifstream pid_file(daemon_pid);
         pid_t pid = 0;
-        if (pid_file >> pid && pid > 0 && !WaitUntil([&] { return ::kill(pid, 0) != 0; }, 5s)) {
+        if (std::ifstream(pid_file) >> pid && pid > 0 && !WaitUntil([&] { return ::kill(pid, 0) != 0; }, 5s)) {
             ::kill(pid, SIGTERM);
         }
         if (HasFailure()) {
-            std::ifstream log(daemon_log);
-            std::cout << log.rdbuf();
+            std::cout << std::ifstream(log).rdbuf();
         }
-    }};
-    ASSERT_EQ(shell(as_user + env + "xscreensaver --no-splash >'" + daemon_log + "' 2>&1 & echo $! >'" + daemon_pid +
-                    "'"),
-              0);
+    });
+    ASSERT_EQ(shell(as_user + env + "xscreensaver --no-splash >'" + log + "' 2>&1 & echo $! >'" + pid_file + "'"), 0);
     ASSERT_TRUE(WaitUntil([&] { return command("-time") == 0; }, 15s)) << "the daemon answers";
 
     ASSERT_EQ(command("-activate"), 0);
     EXPECT_TRUE(WaitUntil([&] { return shows_picture_in(GrabScreen(), QRect(106, 0, 1067, 800)); }, 20s))
         << "the picture fills the screen as the daemon's display";
-
     ASSERT_EQ(command("-deactivate"), 0);
     // Anchored, so that the shell running pgrep does not match.
     const std::string running = "pgrep -f -- '^" + std::string(FRAMORY_BINARY) + " --root' >/dev/null";

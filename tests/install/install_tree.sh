@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Installs the build folder $1 into a fresh prefix and checks the tree: the
-# programs named after it (each runnable, its libraries found), the desktop
-# entry (valid), the icon in every size of the hicolor theme, the manual
-# page, XScreenSaver's settings file and the bundled samples. Then the
-# installed program runs and seeds a new data folder from its own tree.
+# Installs the build folder $1 into a fresh prefix and checks the tree (the
+# programs named after it, desktop entry, icons, manual page, XScreenSaver
+# file), then runs the installed program, which seeds its samples.
 set -u
 build=$1
 shift
@@ -11,20 +9,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/usr
 failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "cmake --install: $(cat "$work/install.log")"
 
 [ $# -gt 0 ] || fail "no programs to check"
 for program in "$@"; do
-  if [ ! -x "$prefix/bin/$program" ]; then
-    fail "bin/$program is not installed"
-  elif ldd "$prefix/bin/$program" | grep -q "not found"; then
-    fail "bin/$program misses libraries: $(ldd "$prefix/bin/$program" | grep "not found")"
-  fi
+  [ -x "$prefix/bin/$program" ] || fail "bin/$program is not installed"
+  ! ldd "$prefix/bin/$program" | grep "not found" || fail "bin/$program misses libraries"
 done
 
 entry=$prefix/share/applications/framory.desktop

@@ -43,7 +43,8 @@ bool label_fits(const QLabel& label)
         }
         return longest_word <= text_room(label) && label.heightForWidth(label.width()) <= label.height();
     }
-    return widest <= text_room(label) && metrics.height() * static_cast<int>(lines.size()) <= label.contentsRect().height();
+    return widest <= text_room(label) &&
+           metrics.height() * static_cast<int>(lines.size()) <= label.contentsRect().height();
 }
 
 bool button_fits(const QAbstractButton& button)
@@ -74,8 +75,7 @@ int floor_below(const QLabel& label)
     return floor;
 }
 
-template <typename Widget, typename Fits>
-void shrink_until_it_fits(Widget& widget, Fits fits)
+template <typename Widget, typename Fits> void shrink_until_it_fits(Widget& widget, Fits fits)
 {
     QFont font = widget.font();
     while (!fits(widget) && font.pointSizeF() > kSmallestPointSize) {

@@ -77,7 +77,7 @@ std::optional<std::string> DesktopRegistry::lock_switch()
 }
 
 std::optional<core::RegistryData> DesktopRegistry::query(std::uint32_t root, const std::string& key,
-                                                          const std::string& value, std::uint32_t buffer_size)
+                                                         const std::string& value, std::uint32_t buffer_size)
 {
     if (root != core::kHkeyCurrentUser || key != "Control Panel\\Desktop" || value != "ScreenSaveUsePassword") {
         return std::nullopt;

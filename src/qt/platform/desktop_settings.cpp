@@ -31,8 +31,8 @@ Settings open_settings(const std::string& schema_id, const std::string& key, con
         return nullptr;
     }
     GSettingsSchemaKey* schema_key = g_settings_schema_get_key(schema.get(), key.c_str());
-    const bool right_type = g_variant_type_equal(g_settings_schema_key_get_value_type(schema_key),
-                                                 G_VARIANT_TYPE(type)) != FALSE;
+    const bool right_type =
+        g_variant_type_equal(g_settings_schema_key_get_value_type(schema_key), G_VARIANT_TYPE(type)) != FALSE;
     g_settings_schema_key_unref(schema_key);
     if (!right_type) {
         return nullptr;

@@ -167,11 +167,6 @@ TEST_F(MainTest, HostedShowLoadsTheSettingsAndRunsBesideAnyOtherShow)
     EXPECT_EQ(world.forms.opened, std::vector<std::string>{"hosted"});
     EXPECT_EQ(world.pump.waits, 1) << "it runs until its window unloads";
     EXPECT_FALSE(program.show_running);
-
-    FakeStartupWorld bad_world;
-    Program bad;
-    EXPECT_EQ(MainHosted(bad, bad_world.services, {HostedRequest::Target::Bad, 0}).after, AfterMain::EndProgram);
-    EXPECT_TRUE(bad_world.forms.opened.empty()) << "a bad window id opens nothing";
 }
 
 } // namespace

@@ -84,7 +84,6 @@ TEST(HostedRequestOf, WholeArgumentsNameTheWindowToDrawInto)
         {{"-window-id", "1234"}, "0x10", Target::Window, 1234},
         {{"--root", "--window-id", "0X1f"}, "77", Target::Window, 0x1f},
         {{"--window-id", "0x"}, nullptr, Target::Bad, 0},
-        {{"--window-id", "12ab"}, nullptr, Target::Bad, 0},
         {{"--window-id", "0"}, nullptr, Target::Bad, 0},
         {{"--window-id", "4294967296"}, nullptr, Target::Bad, 0},
         {{"-window-id"}, nullptr, Target::Bad, 0},
@@ -93,14 +92,10 @@ TEST(HostedRequestOf, WholeArgumentsNameTheWindowToDrawInto)
         {{}, "0x10", std::nullopt, 0},
         {{"/s"}, "0x10", std::nullopt, 0},
         {{"--root", "/s"}, nullptr, std::nullopt, 0},
-        {{"-r"}, nullptr, std::nullopt, 0},
         {{"--root=1"}, nullptr, std::nullopt, 0},
     };
     for (const Case& c : cases) {
-        std::string described;
-        for (const std::string& a : c.arguments) {
-            described += a + " ";
-        }
+        const std::string described = c.arguments.empty() ? "" : c.arguments.front() + "...";
         const std::optional<HostedRequest> request = HostedRequestOf(c.arguments, c.variable);
         ASSERT_EQ(request.has_value(), c.target.has_value()) << described;
         if (request) {

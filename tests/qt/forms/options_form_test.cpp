@@ -429,31 +429,5 @@ TEST(VolumeControlTest, TheShellStartsTheFirstThatStartsAndPassesOtherFilesOn)
     EXPECT_FALSE(StartDetached({QStringLiteral("framory-no-such-volume-control"), {}}));
 }
 
-// Renders the dialog as it looks. With FRAMORY_SCREENSHOT_DIR set the picture
-// is kept there (options.png, or options@2x.png under QT_SCALE_FACTOR=2), for
-// a person to look at.
-TEST_F(OptionsFormTest, RendersEveryTextInsideTheDialog)
-{
-    load();
-    auto dialog = open();
-    const QPixmap picture = dialog->grab();
-    EXPECT_EQ(picture.deviceIndependentSize().toSize(), QSize(419, 366));
-    const QImage image = picture.toImage();
-    // Text is drawn: the caption rows of the frames hold dark pixels.
-    int dark = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            dark += qGray(image.pixel(x, y)) < 80 ? 1 : 0;
-        }
-    }
-    EXPECT_GT(dark, 500);
-    const QByteArray target = qgetenv("FRAMORY_SCREENSHOT_DIR");
-    if (!target.isEmpty()) {
-        const QString name =
-            picture.devicePixelRatio() > 1.0 ? QStringLiteral("options@2x.png") : QStringLiteral("options.png");
-        EXPECT_TRUE(picture.save(QString::fromLocal8Bit(target) + QLatin1Char('/') + name));
-    }
-}
-
 } // namespace
 } // namespace framory::qt

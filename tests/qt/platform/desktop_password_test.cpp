@@ -18,46 +18,37 @@ using framory::testing::TempFolder;
 
 std::string read_switch(DesktopRegistry& registry)
 {
-    return core::GetRegistryString(registry, core::kHkeyCurrentUser, "Control Panel\\Desktop",
-                                   "ScreenSaveUsePassword");
+    return core::GetRegistryString(registry, core::kHkeyCurrentUser, "Control Panel\\Desktop", "ScreenSaveUsePassword");
 }
 
-TEST(DesktopRegistry, XScreenSaverLockLineDecidesAndIsReadAfresh)
+// The lock: line of ~/.xscreensaver decides, read afresh at every query;
+// without that file GNOME's setting does.
+TEST(DesktopRegistry, XScreenSaverLockLineElseTheGnomeSetting)
 {
     TempFolder folder;
     const auto file = folder.path() / ".xscreensaver";
-    int settings_calls = 0;
-    DesktopRegistry registry(file, [&](const std::string&, const std::string&) {
-        ++settings_calls;
-        return std::optional<std::string>("true");
-    });
-    std::ofstream(file) << "timeout:\t0:10:00\nlock:\t\tTrue\nlockTimeout:\t0:00:00\n";
-    EXPECT_EQ(read_switch(registry), "1");
-    std::ofstream(file) << "lock:  False\n";
-    EXPECT_EQ(read_switch(registry), "0");
-    EXPECT_EQ(settings_calls, 0) << "xscreensaver's own setting wins";
-    EXPECT_EQ(core::GetRegistryString(registry, core::kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper"), "");
-    EXPECT_EQ(core::GetRegistryString(registry, 0x80000002u, "Control Panel\\Desktop", "ScreenSaveUsePassword"), "");
-}
-
-TEST(DesktopRegistry, GnomeSettingWhenThereIsNoXScreenSaverFile)
-{
-    TempFolder folder;
     std::optional<std::string> answer = "true";
-    DesktopRegistry registry(folder.path() / "missing", [&](const std::string& schema, const std::string& key) {
-        EXPECT_EQ(schema, "org.gnome.desktop.screensaver");
-        EXPECT_EQ(key, "lock-enabled");
+    DesktopRegistry registry(file, [&](const std::string& schema, const std::string& key) {
+        EXPECT_EQ(schema + " " + key, "org.gnome.desktop.screensaver lock-enabled");
         return answer;
     });
-    EXPECT_EQ(read_switch(registry), "1");
-    answer = "false";
-    EXPECT_EQ(read_switch(registry), "0");
-    answer = "";
-    EXPECT_EQ(read_switch(registry), "") << "a desktop without the setting reads as empty text";
-    EXPECT_TRUE(registry.answered());
-    answer = std::nullopt;
-    EXPECT_EQ(read_switch(registry), "");
-    EXPECT_FALSE(registry.answered()) << "settings that could not be asked are no answer";
+    const std::pair<const char*, const char*> files[] = {
+        {"timeout:\t0:10:00\nlock:\t\tTrue\n", "1"}, {"lock:  False\n", "0"}, {"lock: 2\n", "2"}};
+    for (const auto& [text, expected] : files) {
+        std::ofstream(file) << text;
+        answer = "false";
+        EXPECT_EQ(read_switch(registry), expected) << text;
+    }
+    std::filesystem::remove(file);
+    const std::pair<std::optional<std::string>, const char*> settings[] = {
+        {"true", "1"}, {"false", "0"}, {"", ""}, {std::nullopt, ""}};
+    for (const auto& [value, expected] : settings) {
+        answer = value;
+        EXPECT_EQ(read_switch(registry), expected) << value.value_or("(no answer)");
+        EXPECT_EQ(registry.answered(), value.has_value()) << "settings that could not be asked are no answer";
+    }
+    EXPECT_EQ(core::GetRegistryString(registry, core::kHkeyCurrentUser, "Control Panel\\Desktop", "Wallpaper"), "");
+    EXPECT_EQ(core::GetRegistryString(registry, 0x80000002u, "Control Panel\\Desktop", "ScreenSaveUsePassword"), "");
 }
 
 // A desktop settings service that answers, hangs until released, or cannot
@@ -78,16 +69,15 @@ struct SettingsService {
     void set(State new_state, std::string new_value = "true")
     {
         const std::lock_guard lock(mutex);
-        state = new_state;
-        value = std::move(new_value);
+        std::tie(state, value) = std::tie(new_state, new_value);
         changed.notify_all();
     }
 };
 
 std::shared_ptr<DesktopRegistry> registry_of(const std::shared_ptr<SettingsService>& service)
 {
-    return std::make_shared<DesktopRegistry>("/nonexistent/.xscreensaver",
-                                             [service](const std::string&, const std::string&) { return service->get(); });
+    return std::make_shared<DesktopRegistry>(
+        "/nonexistent/.xscreensaver", [service](const std::string&, const std::string&) { return service->get(); });
 }
 
 // Each answer is asked on the window thread: a read that blocked it would
@@ -104,7 +94,6 @@ TEST(DesktopPasswordSwitch, ASlowOrMissingSettingsServiceNeverReadsAsOff)
     EXPECT_TRUE(locked.DesktopPasswordOn());
     service->set(SettingsService::State::Hangs);
     EXPECT_TRUE(locked.DesktopPasswordOn()) << "a hanging service keeps the value read before";
-    EXPECT_TRUE(locked.DesktopPasswordOn());
     service->set(SettingsService::State::Gone);
     EXPECT_TRUE(locked.DesktopPasswordOn()) << "a service that cannot be asked keeps it too";
 
@@ -116,55 +105,36 @@ TEST(DesktopPasswordSwitch, ASlowOrMissingSettingsServiceNeverReadsAsOff)
         on = locked.DesktopPasswordOn();
     }
     EXPECT_FALSE(on);
-    hanging_from_the_start->set(SettingsService::State::Gone);
 }
 
-// The desktop's settings as the wallpaper writes them; the desktop reloads
-// its picture on each change of a value, as GNOME does.
-struct RecordingSettings {
-    std::map<std::string, std::string> values;
-    std::map<std::string, int> reloads;
-
-    DesktopWallpaper::Settings access()
-    {
-        return {[this](const std::string& schema, const std::string& key) { return values[schema + " " + key]; },
-                [this](const std::string& schema, const std::string& key, const std::string& value) {
-                    std::string& stored = values[schema + " " + key];
-                    reloads[schema + " " + key] += stored != value ? 1 : 0;
-                    stored = value;
-                    return true;
-                }};
-    }
-};
-
+// Against a stand-in of the desktop's settings that, as GNOME does, loads
+// the picture again only when a value changes.
 TEST(DesktopWallpaper, TheDesktopLoadsTheRewrittenSnapshotAgainUnderTheSameName)
 {
-    struct Case {
-        const char* desktop;
-        std::vector<std::string> keys;
-        bool uri;
-    };
-    const Case cases[] = {
+    const std::string path = "/home/someone/.local/share/Obelin Framory/Velmoria.bmp";
+    const std::string uri = "file:///home/someone/.local/share/Obelin%20Framory/Velmoria.bmp";
+    const std::tuple<const char*, std::vector<std::string>, std::string> cases[] = {
         {"ubuntu:GNOME",
          {"org.gnome.desktop.background picture-uri", "org.gnome.desktop.background picture-uri-dark"},
-         true},
-        {"X-Cinnamon", {"org.cinnamon.desktop.background picture-uri"}, true},
-        {"MATE", {"org.mate.background picture-filename"}, false},
+         uri},
+        {"X-Cinnamon", {"org.cinnamon.desktop.background picture-uri"}, uri},
+        {"MATE", {"org.mate.background picture-filename"}, path},
     };
-    const std::string path = "/home/someone/.local/share/Obelin Framory/Velmoria.bmp";
-    for (const Case& c : cases) {
-        RecordingSettings settings;
-        for (const std::string& key : c.keys) {
-            settings.values[key] = "file:///usr/share/backgrounds/default.png";
-        }
-        DesktopWallpaper wallpaper(c.desktop, settings.access());
+    for (const auto& [desktop, keys, expected] : cases) {
+        std::map<std::string, std::string> values;
+        std::map<std::string, int> reloads;
+        DesktopWallpaper wallpaper(
+            desktop, {[&](const std::string& schema, const std::string& key) { return values[schema + " " + key]; },
+                      [&](const std::string& schema, const std::string& key, const std::string& value) {
+                          reloads[schema + " " + key] += values[schema + " " + key] != value ? 1 : 0;
+                          values[schema + " " + key] = value;
+                          return true;
+                      }});
         for (int exit = 1; exit <= 3; ++exit) {
             wallpaper.SetWallpaper(path);
-            for (const std::string& key : c.keys) {
-                EXPECT_EQ(settings.values[key],
-                          c.uri ? "file:///home/someone/.local/share/Obelin%20Framory/Velmoria.bmp" : path)
-                    << c.desktop << " " << key;
-                EXPECT_GE(settings.reloads[key], exit) << c.desktop << " " << key << ": reloaded at exit " << exit;
+            for (const std::string& key : keys) {
+                EXPECT_EQ(values[key], expected) << desktop << " " << key;
+                EXPECT_GE(reloads[key], exit) << desktop << " " << key << ": reloaded at exit " << exit;
             }
         }
     }
