@@ -80,7 +80,8 @@ Contributions contributions(int src, int dst)
     return c;
 }
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Windows executables have no ifunc, which target_clones needs.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(_WIN32)
 #define FRAMORY_SCALE_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define FRAMORY_SCALE_CLONES

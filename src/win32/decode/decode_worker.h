@@ -1,0 +1,80 @@
+#pragma once
+
+// Decoding in a worker process: a hostile file can crash, freeze or bloat
+// only the worker, never the show (which may be guarding a password).
+
+#include "media/decode/decode.h"
+
+#include <chrono>
+#include <cstdint>
+#include <future>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace framory::win32 {
+
+// Where the picture component gets its pictures from.
+class PictureSource {
+public:
+    virtual ~PictureSource() = default;
+    virtual media::DecodeResult decode(const std::string& path, media::Size bounds) = 0;
+};
+
+// The switch that makes the program a decoding worker; no host system
+// passes it, since its first two characters name no saver mode.
+inline constexpr std::string_view kDecodeWorkerSwitch = "--decode-worker";
+
+// Limits of one worker process, enforced by the Job object it runs in: its
+// memory, its processor time, and the time the show waits for its answer.
+struct WorkerLimits {
+    std::uint64_t memory_bytes = std::uint64_t{1} << 30;
+    std::chrono::milliseconds cpu_time{15000};
+    std::chrono::milliseconds wall_time{30000};
+};
+
+// Starts `program kDecodeWorkerSwitch <width> <height> <path>` suspended,
+// puts it in a Job object (memory and processor time limited, killed with
+// the job) and reads its answer from a pipe. A worker that dies, overruns a
+// limit or answers nonsense gives NotAPicture with a message saying so.
+class WorkerDecoder : public PictureSource {
+public:
+    explicit WorkerDecoder(std::string program, WorkerLimits limits = {})
+        : m_program(std::move(program)), m_limits(limits)
+    {
+    }
+    media::DecodeResult decode(const std::string& path, media::Size bounds) override;
+
+private:
+    std::string m_program;
+    WorkerLimits m_limits;
+};
+
+// The worker's side: decodes the picture named in `arguments` (what follows
+// the switch) and writes the answer to standard output. Returns the exit code.
+int RunDecodeWorker(std::string_view arguments);
+
+// The answer's wire form, shared by both sides and the tests.
+std::string EncodeAnswer(const media::DecodeResult& result);
+media::DecodeResult DecodeAnswer(std::string_view bytes);
+
+// Decodes the next picture in the background while the current one is on
+// show; taking a picture that was not prepared decodes it at once.
+class DecodeAhead {
+public:
+    explicit DecodeAhead(PictureSource& source) : m_source(source) {}
+    ~DecodeAhead();
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    void request(const std::string& path, media::Size bounds);
+    media::DecodeResult take(const std::string& path, media::Size bounds);
+
+private:
+    PictureSource& m_source;
+    std::string m_path;
+    media::Size m_bounds;
+    std::future<media::DecodeResult> m_pending;
+};
+
+} // namespace framory::win32
