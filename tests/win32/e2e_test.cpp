@@ -1,0 +1,235 @@
+// Framory.scr end to end under Wine on a private X server: the show, the
+// configuration hub, the change-password request and the preview, each
+// started as Windows starts a screen saver, with the settings in the
+// registry and the results read from the screen and the registry.
+#include "core/password/scramble.h"
+#include "saver_under_test.h"
+#include "win32/platform/desktop_output.h"
+#include "win32/platform/registry_store.h"
+#include "win32/show/frm_preview.h"
+#include "core/startup/program.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+namespace framory::win32::testing {
+namespace {
+
+// The picture on show: four quadrants of known colours.
+constexpr std::uint32_t kTopLeft = media::Argb(220, 30, 30);
+constexpr std::uint32_t kTopRight = media::Argb(30, 200, 60);
+constexpr std::uint32_t kBottomLeft = media::Argb(40, 60, 220);
+constexpr std::uint32_t kBottomRight = media::Argb(240, 220, 40);
+
+class SaverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        m_folder = std::string(temp) + "framory-e2e-" + std::to_string(GetCurrentProcessId()) + "\\";
+        CreateDirectoryA(m_folder.c_str(), nullptr);
+        media::Image picture(400, 300);
+        for (int y = 0; y < 300; ++y) {
+            for (int x = 0; x < 400; ++x) {
+                picture.at(x, y) = y < 150 ? (x < 200 ? kTopLeft : kTopRight) : (x < 200 ? kBottomLeft : kBottomRight);
+            }
+        }
+        ASSERT_TRUE(WriteBitmapFile(picture, m_folder + "quadrants.bmp"));
+        RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+        // Fast effects, a long hold, no frame, caption on, black ground, no sound.
+        const std::map<std::string, std::string> options{
+            {"folders_total", "1"}, {"folder1", m_folder}, {"border_active", "0"}, {"gradient", "0"},
+            {"scale_flag", "85"},   {"show_filenames", "1"}, {"sound_on", "0"}, {"effect_delay", "2"},
+            {"effect_speed", "1"},  {"scene_delay", "60"}};
+        for (const auto& [key, value] : options) {
+            m_store.write("Options", key, value);
+        }
+    }
+
+    void TearDown() override
+    {
+        DeleteFileA((m_folder + "quadrants.bmp").c_str());
+        RemoveDirectoryA(m_folder.c_str());
+    }
+
+    // The picture at 85 per cent of the 1024 x 768 screen: 870 x 653 at 77, 58.
+    static bool picture_on_screen(const media::Image& screen)
+    {
+        return Near(screen.at(294, 221), kTopLeft) && Near(screen.at(729, 221), kTopRight) &&
+               Near(screen.at(294, 548), kBottomLeft) && Near(screen.at(729, 548), kBottomRight) &&
+               Near(screen.at(20, 20), media::Argb(0, 0, 0)) && Near(screen.at(1000, 740), media::Argb(0, 0, 0));
+    }
+
+    // White caption text in the strip under the picture.
+    static bool caption_on_screen(const media::Image& screen)
+    {
+        for (int y = 740; y < 768; ++y) {
+            for (int x = 100; x < 924; ++x) {
+                if (Near(screen.at(x, y), media::Argb(255, 255, 255), 60)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    static void press_key(WORD key)
+    {
+        INPUT input[2] = {};
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = key;
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+    }
+
+    RegistrySettingsStore m_store;
+    std::string m_folder;
+};
+
+TEST_F(SaverTest, ShowDisplaysThePictureOfTheConfiguredFolderAndAKeyEndsIt)
+{
+    SaverProcess saver("/s");
+    ASSERT_TRUE(saver.started());
+    ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, "screen saver running") != nullptr; }));
+    ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }))
+        << "the picture's quadrants never showed inside its rectangle";
+    EXPECT_TRUE(WaitUntil([] { return caption_on_screen(CaptureScreen()); }));
+
+    // A second show start finds the first one's window and ends at once.
+    SaverProcess second("/s");
+    EXPECT_TRUE(second.wait_for_exit());
+    EXPECT_FALSE(saver.exited());
+
+    SetForegroundWindow(FindWindowA(nullptr, "screen saver running"));
+    press_key('X');
+    EXPECT_TRUE(saver.wait_for_exit()) << "a key did not end the show";
+}
+
+TEST_F(SaverTest, SettingsSavedByTheHubAreReadByTheShow)
+{
+    {
+        SaverProcess hub("/c");
+        ASSERT_TRUE(hub.started());
+        HWND window = nullptr;
+        ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, "Framory - v3.0.0")) != nullptr; }));
+        HWND check = FindControl(window, "Button", "Display Filenames");
+        ASSERT_NE(check, nullptr);
+        EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
+        SendMessageA(check, BM_SETCHECK, BST_UNCHECKED, 0);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(hub.wait_for_exit());
+    }
+    EXPECT_EQ(m_store.read("Options", "show_filenames", ""), "0");
+    EXPECT_EQ(m_store.read("Options", "folder1", ""), m_folder);
+    EXPECT_EQ(m_store.read("Options", "scale_flag", ""), "85");
+
+    SaverProcess saver("/s");
+    ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
+    // The caption would follow the picture within a tick; it must not come.
+    EXPECT_FALSE(WaitUntil([] { return caption_on_screen(CaptureScreen()); }, 2s));
+}
+
+TEST_F(SaverTest, ChangePasswordRequestStoresTheScrambledKeyCaps)
+{
+    SaverProcess dialog("/a");
+    HWND window = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, "Change  Password")) != nullptr; }));
+    HWND first = FindWindowExA(window, nullptr, "Edit", nullptr);
+    HWND second = FindWindowExA(window, first, "Edit", nullptr);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    SendMessageA(first, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Secret!"));
+    SendMessageA(second, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("sEcReT1"));
+    PostMessageA(window, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(dialog.wait_for_exit());
+    // Both boxes become the key caps "SECRET1" on a US layout.
+    EXPECT_EQ(m_store.read("Options", "misc", ""), core::Scramble("SECRET1"));
+}
+
+class PlainHost {
+public:
+    PlainHost()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
+        wc.lpszClassName = "FramoryTestHost";
+        RegisterClassA(&wc);
+        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 300, 200,
+                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~PlainHost()
+    {
+        if (IsWindow(m_window)) {
+            DestroyWindow(m_window);
+        }
+    }
+    HWND window() const { return m_window; }
+
+private:
+    HWND m_window = nullptr;
+};
+
+// Wine shows no pixels of a child window that another process draws, so
+// the preview process is checked for what it does to the host (its picture
+// box becomes the pane's child, covering it, and it ends with the pane),
+// and its drawing is checked in this process below.
+TEST_F(SaverTest, PreviewBecomesTheHostsChildAndEndsWithIt)
+{
+    PlainHost host;
+    ASSERT_NE(host.window(), nullptr);
+    SaverProcess preview("/p " + std::to_string(reinterpret_cast<INT_PTR>(host.window())));
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (box = GetWindow(host.window(), GW_CHILD)) != nullptr; }))
+        << "the preview never became a child of the host";
+    const auto covers_pane = [&] {
+        RECT pane{};
+        RECT shown{};
+        GetWindowRect(host.window(), &pane);
+        GetWindowRect(box, &shown);
+        return IsWindowVisible(box) && EqualRect(&pane, &shown);
+    };
+    EXPECT_TRUE(WaitUntil(covers_pane)) << "the picture box does not cover the pane";
+    DestroyWindow(host.window());
+    EXPECT_TRUE(preview.wait_for_exit()) << "the preview outlived its host";
+}
+
+TEST_F(SaverTest, PreviewDrawsTheBuiltInPictureInTheHostsTopLeftCorner)
+{
+    PlainHost host;
+    core::Program program;
+    program.host_window = static_cast<std::int32_t>(reinterpret_cast<INT_PTR>(host.window()));
+    frmPreview form(program);
+    ASSERT_TRUE(form.load());
+    const media::Image expected = PreviewPicture();
+    // The pane's client area starts at 100, 100; the box has a one-pixel border.
+    const auto drawn = [&] {
+        const media::Image screen = CaptureScreen();
+        int same = 0;
+        for (int y = 10; y < 100; y += 7) {
+            for (int x = 10; x < 140; x += 7) {
+                same += Near(screen.at(101 + x, 101 + y), expected.at(x, y), 40) ? 1 : 0;
+            }
+        }
+        return same > 200 && Near(screen.at(380, 280), media::Argb(0, 0, 0), 8);
+    };
+    EXPECT_TRUE(WaitUntil(drawn)) << "the preview picture never showed in the host";
+    DestroyWindow(host.window());
+    EXPECT_TRUE(WaitUntil([&] { return form.unloaded(); }));
+}
+
+TEST_F(SaverTest, UnknownSwitchEndsAtOnce)
+{
+    SaverProcess saver("-s");
+    EXPECT_TRUE(saver.wait_for_exit());
+    EXPECT_EQ(FindWindowA(nullptr, "screen saver running"), nullptr);
+}
+
+} // namespace
+} // namespace framory::win32::testing

@@ -1,0 +1,48 @@
+#pragma once
+
+// Starting Framory.scr from a test, finding its windows, reading the screen
+// and waiting for conditions with a deadline.
+
+#include "media/image/image.h"
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace framory::win32::testing {
+
+using namespace std::chrono_literals;
+
+// Hands on this thread's messages until `condition` holds or `limit` has
+// passed; returns whether it held.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit = 20s);
+
+// A Framory.scr process with the given argument text; ended when the
+// object goes if it still runs.
+class SaverProcess {
+public:
+    explicit SaverProcess(const std::string& arguments);
+    ~SaverProcess();
+    SaverProcess(const SaverProcess&) = delete;
+    SaverProcess& operator=(const SaverProcess&) = delete;
+
+    bool started() const { return m_process.hProcess != nullptr; }
+    bool exited() const;
+    bool wait_for_exit(std::chrono::milliseconds limit = 20s) const;
+
+private:
+    PROCESS_INFORMATION m_process{};
+};
+
+// The screen as it shows now.
+media::Image CaptureScreen();
+
+// Whether the pixel is within `tolerance` of the colour in each channel.
+bool Near(std::uint32_t pixel, std::uint32_t colour, int tolerance = 12);
+
+// A control of a window by its class and text.
+HWND FindControl(HWND parent, const char* kind, const char* text);
+
+} // namespace framory::win32::testing
