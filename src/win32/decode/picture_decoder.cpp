@@ -10,14 +10,14 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <vector>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_NO_STDIO
-#define STBI_NO_LINEAR
-#define STBI_NO_HDR
 #define STBI_ONLY_TGA
 #define STBI_ONLY_PIC
+#define STBI_ONLY_HDR
 #define STBI_MAX_DIMENSIONS 16384
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -108,46 +108,77 @@ std::wstring wide(const std::string& text)
     return out;
 }
 
-// EXIF orientation of a JPEG (or TIFF), 1 when none is recorded.
-int orientation_of(IWICBitmapFrameDecode* frame)
+// EXIF orientation of a JPEG: tag 0x0112 of the first image directory in
+// its APP1 "Exif" segment; 1 when none is recorded. Read from the bytes,
+// since not every imaging component hands out JPEG metadata.
+int jpeg_orientation(const std::vector<std::uint8_t>& b)
 {
-    ComPtr<IWICMetadataQueryReader> reader;
-    if (FAILED(frame->GetMetadataQueryReader(reader.out())) || !reader) {
-        return 1;
-    }
-    for (const wchar_t* query : {L"/app1/ifd/{ushort=274}", L"/ifd/{ushort=274}"}) {
-        PROPVARIANT value;
-        PropVariantInit(&value);
-        if (SUCCEEDED(reader->GetMetadataByName(query, &value))) {
-            const int o = value.vt == VT_UI2 ? value.uiVal : 1;
-            PropVariantClear(&value);
-            return o >= 1 && o <= 8 ? o : 1;
+    std::size_t at = 2;
+    while (at + 4 <= b.size() && b[at] == 0xff) {
+        const std::uint8_t marker = b[at + 1];
+        const std::size_t length = (std::size_t{b[at + 2]} << 8) | b[at + 3];
+        if (marker == 0xda || marker == 0xd9 || length < 2) {
+            break;
         }
-        PropVariantClear(&value);
+        const std::size_t start = at + 4;
+        if (marker == 0xe1 && start + 14 <= b.size() && std::memcmp(b.data() + start, "Exif\0\0", 6) == 0) {
+            const std::size_t tiff = start + 6;
+            const bool little = b[tiff] == 'I';
+            const auto get16 = [&](std::size_t o) -> std::uint32_t {
+                if (o + 2 > b.size()) {
+                    return 0;
+                }
+                return little ? (b[o] | (std::uint32_t{b[o + 1]} << 8)) : ((std::uint32_t{b[o]} << 8) | b[o + 1]);
+            };
+            const auto get32 = [&](std::size_t o) -> std::uint32_t {
+                return little ? (get16(o) | (get16(o + 2) << 16)) : ((get16(o) << 16) | get16(o + 2));
+            };
+            const std::size_t ifd = tiff + get32(tiff + 4);
+            const std::uint32_t entries = get16(ifd);
+            for (std::uint32_t i = 0; i < entries && i < 512; ++i) {
+                const std::size_t entry = ifd + 2 + i * 12;
+                if (entry + 12 > b.size()) {
+                    break;
+                }
+                if (get16(entry) == 0x0112) {
+                    const std::uint32_t o = get16(entry + 8);
+                    return o >= 1 && o <= 8 ? static_cast<int>(o) : 1;
+                }
+            }
+            return 1;
+        }
+        at = start + length - 2;
     }
     return 1;
 }
 
-WICBitmapTransformOptions transform_of(int orientation)
+// Turns pixels stored in EXIF orientation 2..8 upright.
+media::Image upright(const media::Image& stored, int orientation)
 {
-    switch (orientation) {
-    case 2:
-        return WICBitmapTransformFlipHorizontal;
-    case 3:
-        return WICBitmapTransformRotate180;
-    case 4:
-        return WICBitmapTransformFlipVertical;
-    case 5:
-        return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate90 | WICBitmapTransformFlipHorizontal);
-    case 6:
-        return WICBitmapTransformRotate90;
-    case 7:
-        return static_cast<WICBitmapTransformOptions>(WICBitmapTransformRotate270 | WICBitmapTransformFlipHorizontal);
-    case 8:
-        return WICBitmapTransformRotate270;
-    default:
-        return WICBitmapTransformRotate0;
+    if (orientation < 2 || orientation > 8) {
+        return stored;
     }
+    const int w = stored.width();
+    const int h = stored.height();
+    const bool swaps = orientation >= 5;
+    media::Image out(swaps ? h : w, swaps ? w : h);
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            int sx = x;
+            int sy = y;
+            switch (orientation) {
+            case 2: sx = w - 1 - x; break;
+            case 3: sx = w - 1 - x; sy = h - 1 - y; break;
+            case 4: sy = h - 1 - y; break;
+            case 5: sx = y; sy = x; break;
+            case 6: sx = y; sy = h - 1 - x; break;
+            case 7: sx = w - 1 - y; sy = h - 1 - x; break;
+            default: sx = w - 1 - y; sy = x; break; // 8
+            }
+            out.at(x, y) = stored.at(sx, sy);
+        }
+    }
+    return out;
 }
 
 // Pixels with alpha laid over black, as the component shows them.
@@ -181,7 +212,7 @@ private:
     bool m_ok;
 };
 
-DecodeResult decode_with_wic(const std::string& path, Size bounds)
+DecodeResult decode_with_wic(const std::string& path, Size bounds, int orientation)
 {
     ComApartment apartment;
     ComPtr<IWICImagingFactory> factory;
@@ -231,7 +262,6 @@ DecodeResult decode_with_wic(const std::string& path, Size bounds)
         }
     }
 
-    const int orientation = orientation_of(frame.get());
     const bool swaps = orientation >= 5;
     const Size natural{static_cast<int>(swaps ? height : width), static_cast<int>(swaps ? width : height)};
     const Size fitted = FitWithin(natural, bounds);
@@ -242,11 +272,6 @@ DecodeResult decode_with_wic(const std::string& path, Size bounds)
     if ((scaled_w != width || scaled_h != height) && SUCCEEDED(factory->CreateBitmapScaler(scaler.out())) &&
         SUCCEEDED(scaler->Initialize(source, scaled_w, scaled_h, WICBitmapInterpolationModeFant))) {
         source = scaler.get();
-    }
-    ComPtr<IWICBitmapFlipRotator> rotator;
-    if (orientation != 1 && SUCCEEDED(factory->CreateBitmapFlipRotator(rotator.out())) &&
-        SUCCEEDED(rotator->Initialize(source, transform_of(orientation)))) {
-        source = rotator.get();
     }
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.out())) ||
@@ -266,11 +291,12 @@ DecodeResult decode_with_wic(const std::string& path, Size bounds)
         return failure(DecodeStatus::Corrupt, "the picture's data is broken", name);
     }
     flatten(image);
+    image = upright(image, orientation);
     DecodeResult r;
     r.status = DecodeStatus::Ok;
     r.natural = natural;
     r.decoder = name;
-    r.image = static_cast<int>(out_w) == fitted.width && static_cast<int>(out_h) == fitted.height
+    r.image = image.width() == fitted.width && image.height() == fitted.height
                   ? std::move(image)
                   : media::ScaleImage(image, fitted.width, fitted.height);
     return r;
@@ -423,9 +449,16 @@ DecodeResult DecodePicture(const std::string& path, Size bounds)
     if (looks_like_metafile(bytes)) {
         return decode_metafile(bytes, bounds);
     }
-    DecodeResult wic = decode_with_wic(path, bounds);
-    if (wic.status != DecodeStatus::NotAPicture) {
-        return wic;
+    // The imaging component reads the formats it is made for, each known
+    // by its signature; TGA and Softimage PIC (and Radiance pictures under
+    // the same name) go to stb_image, as on Linux, whatever readers the
+    // system has besides.
+    const auto starts = [&](std::string_view magic) {
+        return bytes.size() >= magic.size() && std::memcmp(bytes.data(), magic.data(), magic.size()) == 0;
+    };
+    const bool jpeg = starts("\xff\xd8\xff");
+    if (jpeg || starts("\x89PNG") || starts("GIF8") || starts("BM") || starts("II*") || starts("MM\0*")) {
+        return decode_with_wic(path, bounds, jpeg ? jpeg_orientation(bytes) : 1);
     }
     return decode_with_stb(bytes, bounds);
 }
