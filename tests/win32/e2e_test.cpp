@@ -116,7 +116,10 @@ TEST_F(SaverTest, SettingsSavedByTheHubAreReadByTheShow)
         SaverProcess hub("/c");
         ASSERT_TRUE(hub.started());
         HWND window = nullptr;
-        ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, "Framory - v3.0.0")) != nullptr; }));
+        ASSERT_TRUE(WaitUntil([&] {
+            window = FindWindowA(nullptr, "Framory - v3.0.0");
+            return window != nullptr && IsWindowVisible(window);
+        }));
         HWND check = FindControl(window, "Button", "Display Filenames");
         ASSERT_NE(check, nullptr);
         EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
@@ -138,11 +141,15 @@ TEST_F(SaverTest, ChangePasswordRequestStoresTheScrambledKeyCaps)
 {
     SaverProcess dialog("/a");
     HWND window = nullptr;
-    ASSERT_TRUE(WaitUntil([&] { return (window = FindWindowA(nullptr, "Change  Password")) != nullptr; }));
-    HWND first = FindWindowExA(window, nullptr, "Edit", nullptr);
-    HWND second = FindWindowExA(window, first, "Edit", nullptr);
-    ASSERT_NE(first, nullptr);
-    ASSERT_NE(second, nullptr);
+    HWND first = nullptr;
+    HWND second = nullptr;
+    // Shown only once its load step has emptied the boxes.
+    ASSERT_TRUE(WaitUntil([&] {
+        window = FindWindowA(nullptr, "Change  Password");
+        first = FindWindowExA(window, nullptr, "Edit", nullptr);
+        second = first != nullptr ? FindWindowExA(window, first, "Edit", nullptr) : nullptr;
+        return window != nullptr && IsWindowVisible(window) && second != nullptr;
+    }));
     SendMessageA(first, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Secret!"));
     SendMessageA(second, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("sEcReT1"));
     PostMessageA(window, WM_COMMAND, IDOK, 0);
