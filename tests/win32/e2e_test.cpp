@@ -5,6 +5,7 @@
 #include "core/password/scramble.h"
 #include "saver_under_test.h"
 #include "win32/platform/desktop_output.h"
+#include "win32/decode/picture_decoder.h"
 #include "win32/platform/registry_store.h"
 #include "win32/show/frm_preview.h"
 #include "core/startup/program.h"
@@ -156,6 +157,75 @@ TEST_F(SaverTest, ChangePasswordRequestStoresTheScrambledKeyCaps)
     ASSERT_TRUE(dialog.wait_for_exit());
     // Both boxes become the key caps "SECRET1" on a US layout.
     EXPECT_EQ(m_store.read("Options", "misc", ""), core::Scramble("SECRET1"));
+}
+
+TEST_F(SaverTest, PrinterFailureIsReportedAndTheLastSceneBecomesTheWallpaper)
+{
+    m_store.write("Options", "wallpaper", "1");
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string bitmap = std::string(windows) + "\\Velmoria.bmp";
+    DeleteFileA(bitmap.c_str());
+
+    SaverProcess saver("/s");
+    ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
+    // "P" while the picture is held: Wine has no printer, so the print
+    // fails with its message box, and the show goes on.
+    HWND box = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        SetForegroundWindow(FindWindowA(nullptr, "screen saver running"));
+        press_key('P');
+        return WaitUntil([&] { return (box = FindWindowA(nullptr, "Framory")) != nullptr; }, 1500ms);
+    }));
+    EXPECT_NE(FindWindowExA(box, nullptr, "Static", "Please check your printer!"), nullptr);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, "Framory") == nullptr; }));
+    EXPECT_FALSE(saver.exited());
+
+    SetForegroundWindow(FindWindowA(nullptr, "screen saver running"));
+    press_key(VK_SPACE);
+    ASSERT_TRUE(saver.wait_for_exit());
+    const media::DecodeResult scene = DecodePicture(bitmap, {});
+    ASSERT_TRUE(scene.ok()) << scene.message;
+    EXPECT_TRUE(picture_on_screen(scene.image)) << "the wallpaper does not hold the last scene";
+}
+
+TEST_F(SaverTest, WithTheDesktopPasswordSwitchOnOnlyTheRightPasswordEndsTheShow)
+{
+    m_store.write("Options", "misc", core::Scramble("ABC"));
+    HKEY desktop = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &desktop,
+                    nullptr);
+    RegSetValueExA(desktop, "ScreenSaveUsePassword", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+
+    SaverProcess saver("/s");
+    ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
+    HWND prompt = nullptr;
+    HWND text = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        SetForegroundWindow(FindWindowA(nullptr, "screen saver running"));
+        press_key('Q');
+        return WaitUntil(
+            [&] {
+                prompt = FindWindowA(nullptr, "Screen Saver Password");
+                text = FindWindowExA(prompt, nullptr, "Edit", nullptr);
+                return prompt != nullptr && IsWindowVisible(prompt) && text != nullptr;
+            },
+            1500ms);
+    }));
+    SendMessageA(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abd"));
+    PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+    HWND wrong = nullptr;
+    ASSERT_TRUE(WaitUntil([&] { return (wrong = FindWindowA(nullptr, "Passwords")) != nullptr; }));
+    PostMessageA(wrong, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, "Passwords") == nullptr; }));
+    EXPECT_FALSE(saver.exited());
+    // The prompt compares without regard to case.
+    SendMessageA(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
+    PostMessageA(prompt, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(saver.wait_for_exit()) << "the right password did not end the show";
+    RegDeleteValueA(desktop, "ScreenSaveUsePassword");
+    RegCloseKey(desktop);
 }
 
 class PlainHost {
