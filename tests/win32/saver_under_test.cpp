@@ -1,5 +1,7 @@
 #include "saver_under_test.h"
 
+#include "win32/platform/desktop_output.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -64,12 +66,7 @@ media::Image CaptureScreen()
     media::Image image(width, height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownInfo(width, height);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);

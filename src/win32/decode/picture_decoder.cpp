@@ -1,6 +1,7 @@
 #include "win32/decode/picture_decoder.h"
 
 #include "media/image/scale.h"
+#include "win32/platform/desktop_output.h"
 
 #include <windows.h>
 #include <wincodec.h>
@@ -347,12 +348,7 @@ DecodeResult decode_metafile(const std::vector<std::uint8_t>& bytes, Size bounds
     const Size natural{static_cast<int>(w), static_cast<int>(h)};
     const Size fitted = FitWithin(natural, bounds);
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = fitted.width;
-    info.bmiHeader.biHeight = -fitted.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownInfo(fitted.width, fitted.height);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP dib = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -45,10 +45,10 @@ public:
     {
         Win32MovableWindow(m_window, m_services.screen).move_to_twips(left, top);
     }
-    std::u16string new_password() override { return text_of(m_new); }
-    std::u16string confirmed_password() override { return text_of(m_confirm); }
-    void set_new_password(const std::u16string& text) override { set_text(m_new, text); }
-    void set_confirmed_password(const std::u16string& text) override { set_text(m_confirm, text); }
+    std::u16string new_password() override { return EditText(m_new); }
+    std::u16string confirmed_password() override { return EditText(m_confirm); }
+    void set_new_password(const std::u16string& text) override { SetEditText(m_new, text); }
+    void set_confirmed_password(const std::u16string& text) override { SetEditText(m_confirm, text); }
     void show_mismatch_message() override
     {
         MessageBoxA(m_window, core::kMismatchText, core::kMismatchTitle, MB_OK | MB_ICONSTOP);
@@ -86,20 +86,6 @@ public:
     }
 
 private:
-    static std::u16string text_of(HWND edit)
-    {
-        const int length = GetWindowTextLengthW(edit);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        GetWindowTextW(edit, text.data(), length + 1);
-        text.resize(static_cast<std::size_t>(length));
-        return std::u16string(text.begin(), text.end());
-    }
-    static void set_text(HWND edit, const std::u16string& text)
-    {
-        const std::wstring wide(text.begin(), text.end());
-        SetWindowTextW(edit, wide.c_str());
-    }
-
     core::NewPasswordServices m_services;
     core::NewPassword m_rules;
     HWND m_window = nullptr;

@@ -24,19 +24,19 @@ void put_u32(std::vector<std::uint8_t>& out, std::uint32_t value)
     put_u16(out, value >> 16);
 }
 
-BITMAPINFO top_down_info(const media::Image& image)
+} // namespace
+
+BITMAPINFO TopDownInfo(int width, int height)
 {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = image.width();
-    info.bmiHeader.biHeight = -image.height();
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     return info;
 }
-
-} // namespace
 
 bool WriteBitmapFile(const media::Image& image, const std::string& path)
 {
@@ -121,7 +121,7 @@ bool StretchImage(HDC dc, const media::Image& image, int left, int top, int widt
     if (image.empty() || width <= 0 || height <= 0) {
         return false;
     }
-    BITMAPINFO info = top_down_info(image);
+    BITMAPINFO info = TopDownInfo(image.width(), image.height());
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     return StretchDIBits(dc, left, top, width, height, 0, 0, image.width(), image.height(), image.data(), &info,

@@ -70,6 +70,10 @@ private:
     bool m_page_started = false;
 };
 
+// The header of a 32-bit top-down device-independent bitmap: our pixels'
+// own layout, so they go to GDI without conversion.
+BITMAPINFO TopDownInfo(int width, int height);
+
 // Draws a picture's pixels into a device context, stretched to a rectangle.
 bool StretchImage(HDC dc, const media::Image& image, int left, int top, int width, int height);
 

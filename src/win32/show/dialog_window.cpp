@@ -103,6 +103,21 @@ void RunModal(HWND dialog, HWND owner, const bool& open)
     }
 }
 
+std::u16string EditText(HWND edit)
+{
+    const int length = GetWindowTextLengthW(edit);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(edit, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return std::u16string(text.begin(), text.end());
+}
+
+void SetEditText(HWND edit, const std::u16string& text)
+{
+    const std::wstring wide(text.begin(), text.end());
+    SetWindowTextW(edit, wide.c_str());
+}
+
 HFONT DialogFont()
 {
     static const HFONT font = [] {

@@ -39,6 +39,10 @@ HWND AddControl(HWND dialog, const char* kind, const std::string& text, DWORD st
 // owner is disabled meanwhile, as for any modal window.
 void RunModal(HWND dialog, HWND owner, const bool& open);
 
+// A text box's content as typed (UTF-16), and setting it.
+std::u16string EditText(HWND edit);
+void SetEditText(HWND edit, const std::u16string& text);
+
 // The dialogs' font: MS Sans Serif 8 point, or the system's GUI font.
 HFONT DialogFont();
 

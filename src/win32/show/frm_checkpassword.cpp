@@ -40,14 +40,7 @@ public:
         GetWindowRect(m_window, &r);
         SetWindowPos(m_window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
     }
-    std::string typed_text() override
-    {
-        const int length = GetWindowTextLengthW(m_text);
-        std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-        GetWindowTextW(m_text, text.data(), length + 1);
-        text.resize(static_cast<std::size_t>(length));
-        return core::ToWindows1252(std::u16string(text.begin(), text.end()));
-    }
+    std::string typed_text() override { return core::ToWindows1252(EditText(m_text)); }
     void clear_text() override { SetWindowTextA(m_text, ""); }
     void focus_text() override { SetFocus(m_text); }
     void show_wrong_password_message() override

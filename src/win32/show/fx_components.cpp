@@ -32,12 +32,7 @@ class DibCanvas {
 public:
     DibCanvas(int width, int height)
     {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        BITMAPINFO info = TopDownInfo(width, height);
         m_dc = CreateCompatibleDC(nullptr);
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &m_bits, nullptr, 0);
         if (m_dc != nullptr && m_bitmap != nullptr) {

@@ -1,6 +1,7 @@
 #include "win32/show/layers.h"
 
 #include "media/effects/effects.h"
+#include "win32/platform/desktop_output.h"
 
 #include <algorithm>
 #include <cmath>
@@ -87,13 +88,7 @@ void LayerHost::paint(HDC dc, int width, int height)
         m_buffer = media::Image(width, height);
     }
     compose(nullptr, {0, 0, width, height}, m_buffer);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info = TopDownInfo(width, height);
     SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                       static_cast<UINT>(height), m_buffer.data(), &info, DIB_RGB_COLORS);
 }
