@@ -301,10 +301,12 @@ TEST_F(SaverTest, PreviewDrawsTheBuiltInPictureInTheHostsTopLeftCorner)
     EXPECT_TRUE(WaitUntil([&] { return form.unloaded(); }));
 }
 
-TEST_F(SaverTest, UnknownSwitchEndsAtOnce)
+TEST_F(SaverTest, UnknownSwitchesAndMissingPreviewHostsEndAtOnce)
 {
-    SaverProcess saver("-s");
-    EXPECT_TRUE(saver.wait_for_exit());
+    for (const char* arguments : {"-s", "S", "/p 0", "/p:1234"}) {
+        SaverProcess saver(arguments);
+        EXPECT_TRUE(saver.wait_for_exit()) << arguments;
+    }
     EXPECT_EQ(FindWindowA(nullptr, "screen saver running"), nullptr);
 }
 

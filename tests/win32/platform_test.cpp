@@ -113,6 +113,11 @@ std::string temp_folder(const char* name)
     return folder;
 }
 
+TEST(SystemTest, TheSystemIsOfTheNtFamily)
+{
+    EXPECT_EQ(PlatformIdentifier(), 2);
+}
+
 TEST(DirectoryListerTest, ListsOrdinaryFilesOnlyAndNothingForAMissingFolder)
 {
     const std::string folder = temp_folder("framory-list-");
@@ -261,6 +266,16 @@ TEST(DecodeWorkerTest, WorkerAnswersLikeTheDecoderAndBrokenAnswersAreRefused)
         EXPECT_EQ(DecodeAnswer(broken).status, media::DecodeStatus::NotAPicture);
     }
     EXPECT_EQ(DecodeAnswer(answer).image, direct.image);
+}
+
+TEST(DecodeWorkerTest, AWorkerPastItsTimeIsEndedAndTheFileRefused)
+{
+    WorkerLimits limits;
+    limits.wall_time = std::chrono::milliseconds(1);
+    WorkerDecoder worker(FRAMORY_SCR_PATH, limits);
+    const media::DecodeResult r = worker.decode((kPictures / "good/png/hopper.png").string(), {50, 50});
+    EXPECT_EQ(r.status, media::DecodeStatus::NotAPicture);
+    EXPECT_EQ(r.message, "the decoding worker took too long");
 }
 
 TEST(DecodeWorkerTest, FitWithinKeepsTheAspectAndNeverEnlarges)

@@ -247,6 +247,22 @@ void Win32MovableWindow::move_to_twips(double left, double top)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+std::int32_t PlatformIdentifier()
+{
+    OSVERSIONINFOA version{};
+    static_assert(sizeof version == 148);
+    version.dwOSVersionInfoSize = sizeof version;
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+    const BOOL ok = GetVersionExA(&version);
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    return ok ? static_cast<std::int32_t>(version.dwPlatformId) : 0;
+}
+
 std::string UserDataFolder()
 {
     char base[MAX_PATH] = {};

@@ -123,6 +123,10 @@ private:
     core::ScreenMetrics& m_screen;
 };
 
+// GetVersionExA's platform identifier (2 for the Windows NT family), asked
+// with the ANSI record of 148 bytes; 0 when the query fails.
+std::int32_t PlatformIdentifier();
+
 // The folder where a user-writable copy of the program's files goes:
 // "%LOCALAPPDATA%\Obelin Framory\", made when missing; empty when the
 // system names no such folder.
