@@ -295,7 +295,7 @@ LRESULT frmScreenSaver::handle(HWND window, UINT message, WPARAM wparam, LPARAM 
         // A close request from outside (Alt+F4, the task manager's polite
         // close) asks to end the show like any other input, so the password
         // rules still hold.
-        m_show.Form_Click();
+        m_show.Form_QueryUnload();
         return 0;
     case WM_DESTROY:
         unloaded();
