@@ -83,6 +83,11 @@ bool Win32ModeForms::load_preview(core::Program& program)
     return m_preview->load();
 }
 
+bool Win32ModeForms::open_hosted_show(core::Program&, const core::HostedRequest&)
+{
+    return false;
+}
+
 bool Win32ModeForms::open_change_password(core::Program& program)
 {
     ShowNewPasswordDialog(program, m_platform.new_password_services(), nullptr);

@@ -37,6 +37,10 @@ public:
     bool open_show(core::Program& program) override;
     bool load_preview(core::Program& program) override;
     bool open_change_password(core::Program& program) override;
+    // Drawing into another program's window is how X11 screen-saver daemons
+    // run a display mode; Windows has no such host, and this program's
+    // Windows start-up never asks for it, so nothing opens.
+    bool open_hosted_show(core::Program& program, const core::HostedRequest& request) override;
 
     // The show as the hub's preview, modal over `owner`.
     void show_preview(core::Program& program, HWND owner);
