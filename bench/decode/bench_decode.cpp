@@ -2,12 +2,19 @@
 //  - a 24-megapixel photo-like JPEG shown at 1920x1080: our decode (reduced
 //    DCT scale, then area averaging) against Qt's full decode plus its
 //    smooth scale, with the ratio printed (goal: at most 0.5);
+//  - a 24-megapixel PNG and TIFF shown at 1920x1080: ours against Qt's
+//    readers followed by our scaler, the way pictures were read before
+//    (goal: no slower);
 //  - the peak extra memory of each way (goal for ours: under 64 MB);
+//  - how long each broken or hostile file of the tests takes to be
+//    refused or shown, and the memory it costs;
 //  - a table of decode times at 1080p for every file type.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -26,6 +33,7 @@
 #include <QImageReader>
 
 #include "media/decode/decode.h"
+#include "media/image/scale.h"
 
 namespace {
 
@@ -229,6 +237,20 @@ QImage full_decode_then_smooth_scale(const Bytes& jpeg)
     return full.scaled(kScreen.width, kScreen.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
+// Before our own readers: Qt's reader for the whole picture, then our scaler.
+framory::media::Image qt_reader_then_our_scale(const Bytes& bytes, const char* format)
+{
+    QByteArray data =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAllocationLimit(1024);
+    const QImage image = reader.read().convertToFormat(QImage::Format_ARGB32);
+    return framory::media::ScalePixels(reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
+                                       image.height(), image.bytesPerLine() / 4, kScreen.width, kScreen.height);
+}
+
 QImage decode_at_one_eighth(const Bytes& jpeg)
 {
     QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(jpeg.data()),
@@ -328,6 +350,38 @@ int main(int argc, char** argv)
     }
     const Bytes& photo = grainy;
 
+    // The same 24 MP photo as PNG and TIFF, ours against Qt's readers.
+    std::printf("making a 6000x4000 PNG and TIFF...\n");
+    std::vector<std::pair<std::string, Bytes>> lossless;
+    {
+        const QImage big = photo_like(6000, 4000, 2.0f);
+        lossless.emplace_back("png", encode_qt(big, "PNG"));
+        lossless.emplace_back("tiff", encode_qt(big, "TIFF"));
+    }
+    for (const auto& [format, bytes] : lossless) {
+        const std::string name = "x." + format;
+        benchmark::RegisterBenchmark(("lossless24mp_" + format + "/ours_decode_to_1080p").c_str(),
+                                     [&bytes = bytes, name](benchmark::State& state) {
+                                         for (auto _ : state) {
+                                             auto r = DecodeBytes(bytes, name, kScreen);
+                                             benchmark::DoNotOptimize(r.image.data());
+                                         }
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Repetitions(3);
+        benchmark::RegisterBenchmark(("lossless24mp_" + format + "/qt_reader_then_our_scale").c_str(),
+                                     [&bytes = bytes, format = format](benchmark::State& state) {
+                                         for (auto _ : state) {
+                                             auto img = qt_reader_then_our_scale(bytes, format.c_str());
+                                             benchmark::DoNotOptimize(img.data());
+                                         }
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Repetitions(3);
+    }
+
     // One picture per type, made from the same 2400x1600 source where we
     // can write the type, else the sample file of that type.
     std::vector<TypeCase> cases;
@@ -378,6 +432,16 @@ int main(int argc, char** argv)
                         label, ours, qt, ours / qt, floor / qt);
         }
     }
+    for (const auto& [format, bytes] : lossless) {
+        const std::string prefix = "lossless24mp_" + format;
+        const double ours = reporter.ms(prefix + "/ours_decode_to_1080p");
+        const double qt = reporter.ms(prefix + "/qt_reader_then_our_scale");
+        if (ours > 0 && qt > 0) {
+            std::printf("24 MP %s to 1920x1080: ours %.1f ms, Qt's reader + our scale %.1f ms, ratio %.2fx "
+                        "(goal <= 1.00x)\n",
+                        format.c_str(), ours, qt, ours / qt);
+        }
+    }
     const double mem_ours = peak_extra_mb([&photo] {
         auto r = DecodeBytes(photo, "photo.jpg", kScreen);
         benchmark::DoNotOptimize(r.image.data());
@@ -389,6 +453,23 @@ int main(int argc, char** argv)
     std::printf("peak extra memory for one 24 MP JPEG shown at 1080p: ours %.1f MB (goal < 64 MB), "
                 "full decode + smooth scale %.1f MB\n",
                 mem_ours, mem_qt);
+
+    // Broken and hostile files: the time to refuse (or show) each, and the
+    // memory it takes; measured once each, as a user meets them.
+    std::printf("\n| broken file | status | time (ms) | peak extra memory (MB) |\n|---|---|---:|---:|\n");
+    std::vector<std::filesystem::path> broken;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(FRAMORY_SAMPLES_DIR) + "/../broken")) {
+        broken.push_back(entry.path());
+    }
+    std::sort(broken.begin(), broken.end());
+    for (const auto& path : broken) {
+        framory::media::DecodeResult r;
+        const auto start = std::chrono::steady_clock::now();
+        const double mb = peak_extra_mb([&] { r = framory::media::DecodeFile(path.string(), kScreen); });
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        std::printf("| %s | %s | %.1f | %.1f |\n", path.filename().c_str(), std::string(framory::media::StatusName(r.status)).c_str(),
+                    ms, mb);
+    }
 
     std::printf("\n| type | decoder | bytes | natural size | decode to 1920x1080 (ms) |\n|---|---|---:|---|---:|\n");
     for (const TypeCase& c : cases) {

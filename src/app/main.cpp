@@ -2,6 +2,7 @@
 // the start-up procedure.
 #include "core/startup/main.h"
 #include "core/startup/program.h"
+#include "media/decode/decode.h"
 #include "qt/forms/artwork.h"
 #include "qt/forms/fit_text.h"
 #include "qt/platform/desktop_platform.h"
@@ -66,6 +67,9 @@ int main(int argc, char** argv)
     // allocator's pools, so the show's memory stays flat picture after
     // picture.
     mallopt(M_MMAP_THRESHOLD, 512 * 1024);
+    // The decoding libraries' set-up changes the environment: done here,
+    // before any other thread runs.
+    framory::media::PrepareDecoders();
 
     const std::string text = argument_text(argc, argv);
     // A screen-saver daemon's display mode is asked for by whole arguments,

@@ -1,185 +1,31 @@
 #include "media/decode/decode.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <cstdio>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <optional>
 #include <vector>
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImage>
-#include <QImageReader>
-
-#include "media/decode/decoders.h"
-#include "media/decode/headers.h"
+#include "media/decode/format.h"
+#include "media/decode/magick.h"
 #include "media/image/scale.h"
 
 namespace framory::media {
 
 using detail::Bytes;
-using detail::Decoded;
+using detail::Format;
 using detail::Header;
 using detail::Match;
 
-namespace detail {
-
 namespace {
-
-// A QImage in any format, handed to the scaler strip by strip: a picture
-// stored as 1 bit per pixel (a fax page) is never expanded whole.
-class QImageRows {
-public:
-    explicit QImageRows(const QImage& image) : m_image(image) {}
-
-    const std::uint32_t* row(int y)
-    {
-        const QImage::Format f = m_image.format();
-        if (y < m_first || y >= m_first + m_strip.height()) {
-            const int rows = std::min(kStripRows, m_image.height() - y);
-            QImage view(m_image.constScanLine(y), m_image.width(), rows, m_image.bytesPerLine(), f);
-            view.setColorTable(m_image.colorTable());
-            m_strip = view.convertToFormat(QImage::Format_ARGB32);
-            m_first = y;
-        }
-        return reinterpret_cast<const std::uint32_t*>(m_strip.constScanLine(y - m_first));
-    }
-
-private:
-    static constexpr int kStripRows = 64;
-    const QImage& m_image;
-    QImage m_strip;
-    int m_first = 0;
-};
-
-} // namespace
-
-Decoded DecodeWithQt(Bytes bytes, const char* format, const Header& header, Size out)
-{
-    const QByteArray data =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer;
-    buffer.setData(data);
-    if (!buffer.open(QIODevice::ReadOnly)) {
-        return Failed("cannot open the buffer");
-    }
-    QImageReader reader(&buffer, format);
-    reader.setDecideFormatFromContent(false);
-    reader.setAutoTransform(true);
-    // Our budget is checked already; Qt's own limit is set just above it.
-    reader.setAllocationLimit(static_cast<int>(kMaxPixels * 4 / (1024 * 1024)) + 16);
-    const bool swapped = header.orientation >= 5;
-    if (std::string_view(format) == "jpeg") {
-        // libjpeg decodes at 1/2, 1/4 or 1/8 of the size almost for free:
-        // take the smallest of those that still covers the target (in the
-        // stored orientation), and let our scaler do the rest.
-        const int need_w = swapped ? out.height : out.width;
-        const int need_h = swapped ? out.width : out.height;
-        for (int denom : {8, 4, 2}) {
-            const int w = (header.width + denom - 1) / denom;
-            const int h = (header.height + denom - 1) / denom;
-            if (w >= need_w && h >= need_h) {
-                reader.setScaledSize(QSize(w, h));
-                break;
-            }
-        }
-    }
-    QImage image;
-    if (!reader.read(&image) || image.isNull()) {
-        return Failed(reader.errorString().toStdString());
-    }
-    // The pixels are trusted over the header, but only within the budget.
-    if (std::int64_t{image.width()} * image.height() > kMaxPixels) {
-        return Failed("decoded picture exceeds the budget");
-    }
-    Decoded d;
-    d.status = DecodeStatus::Ok;
-    d.partial = !header.complete;
-    if (image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32) {
-        // Already our layout: scaled in place, on every core.
-        d.image = ScalePixels(reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
-                              image.height(), image.bytesPerLine() / 4, out.width, out.height);
-    } else {
-        QImageRows rows(image);
-        d.image = ScaleRows(
-            image.width(), image.height(), [&rows](int y, std::uint32_t*) { return rows.row(y); }, out.width,
-            out.height);
-    }
-    return d;
-}
-
-} // namespace detail
-
-namespace {
-
-Decoded decode_radiance(Bytes bytes, const Header&, Size out)
-{
-    std::string problem;
-    auto picture = detail::DecodeRadiance(bytes, problem);
-    if (!picture) {
-        return detail::Failed(problem);
-    }
-    Decoded d;
-    d.status = DecodeStatus::Ok;
-    d.partial = !picture->complete;
-    d.image = ScalePixels(picture->pixels.data(), picture->width, picture->height, picture->width, out.width,
-                          out.height);
-    return d;
-}
-
-Decoded decode_dib(Bytes bytes, const Header& header, Size out)
-{
-    const auto bmp = detail::DibToBmp(bytes);
-    if (!bmp) {
-        return detail::Failed("device-independent bitmap header not understood");
-    }
-    const Bytes file(reinterpret_cast<const std::uint8_t*>(bmp->data()), bmp->size());
-    return detail::DecodeWithQt(file, "bmp", header, out);
-}
-
-// One row of the decoder table.
-struct Entry {
-    std::string_view name;
-    // File types (last three characters of the name) this content usually
-    // comes under; used only to break a tie between equal matches.
-    std::array<std::string_view, 3> types;
-    Match (*sniff)(Bytes);
-    Header (*read_header)(Bytes);
-    Decoded (*decode)(Bytes, const Header&, Size);
-};
 
 // Order matters only among equal matches with no help from the name.
-constexpr Entry kTable[] = {
-    {"jpeg", {"JPG", "JIF", "KQP"}, detail::SniffJpeg, detail::ReadJpegHeader,
-     [](Bytes b, const Header& h, Size o) {
-         if (auto direct = detail::DecodeJpegDirect(b, h, o)) {
-             return std::move(*direct);
-         }
-         return detail::DecodeWithQt(b, "jpeg", h, o);
-     }},
-    {"png", {"PNG"}, detail::SniffPng, detail::ReadPngHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithQt(b, "png", h, o); }},
-    {"gif", {"GIF"}, detail::SniffGif, detail::ReadGifHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithQt(b, "gif", h, o); }},
-    {"bmp", {"BMP", "DIB", "RLE"}, detail::SniffBmp, detail::ReadBmpHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithQt(b, "bmp", h, o); }},
-    {"tiff", {"TIF"}, detail::SniffTiff, detail::ReadTiffHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithQt(b, "tiff", h, o); }},
-    {"softimage-pic", {"PIC"}, detail::SniffSoftimage, detail::ReadSoftimageHeader, detail::DecodeWithStb},
-    {"radiance-pic", {"PIC", "HDR"}, detail::SniffRadiance, detail::ReadRadianceHeader, decode_radiance},
-    {"wpg", {"WPG"}, detail::SniffWpg, detail::ReadWpgHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithMagick(b, "WPG", h, o); }},
-    {"wmf", {"WMF"}, detail::SniffWmf, detail::ReadWmfHeader, detail::DecodeWmf},
-    {"utah-rle", {"RLE"}, detail::SniffUtahRle, detail::ReadUtahRleHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithMagick(b, "RLE", h, o); }},
-    {"pcx", {"PCX"}, detail::SniffPcx, detail::ReadPcxHeader,
-     [](Bytes b, const Header& h, Size o) { return detail::DecodeWithMagick(b, "PCX", h, o); }},
-    {"tga", {"TGA"}, detail::SniffTga, detail::ReadTgaHeader, detail::DecodeWithStb},
-    {"dib", {"DIB", "BMP", "RLE"}, detail::SniffDib, detail::ReadDibHeader, decode_dib},
+constexpr const Format* kTable[] = {
+    &detail::kJpegFormat,     &detail::kPngFormat, &detail::kGifFormat, &detail::kBmpFormat,
+    &detail::kTiffFormat,     &detail::kSoftimageFormat, &detail::kRadianceFormat, &detail::kWpgFormat,
+    &detail::kWmfFormat,      &detail::kUtahRleFormat, &detail::kPcxFormat, &detail::kTgaFormat,
+    &detail::kDibFormat,
 };
 
 std::string file_type(std::string_view name)
@@ -192,20 +38,21 @@ std::string file_type(std::string_view name)
     return type;
 }
 
-const Entry* pick(Bytes bytes, std::string_view name_hint)
+// The one sniff of a file: every format looks at the first bytes once.
+const Format* pick(Bytes bytes, std::string_view name_hint)
 {
     const std::string type = file_type(name_hint);
-    const Entry* best = nullptr;
+    const Format* best = nullptr;
     Match best_match = Match::None;
     bool best_named = false;
-    for (const Entry& e : kTable) {
-        const Match m = e.sniff(bytes);
+    for (const Format* f : kTable) {
+        const Match m = f->sniff(bytes);
         if (m == Match::None) {
             continue;
         }
-        const bool named = std::find(e.types.begin(), e.types.end(), type) != e.types.end();
+        const bool named = std::find(f->types.begin(), f->types.end(), type) != f->types.end();
         if (!best || m > best_match || (m == best_match && named && !best_named)) {
-            best = &e;
+            best = f;
             best_match = m;
             best_named = named;
         }
@@ -223,33 +70,73 @@ bool over_budget(std::int64_t w, std::int64_t h)
     return w > kMaxSide || h > kMaxSide || w * h > kMaxPixels;
 }
 
+std::string claims(std::int64_t w, std::int64_t h)
+{
+    return "the file claims " + std::to_string(w) + "x" + std::to_string(h) + ", more than the pixel budget";
+}
+
 // Sniffs, reads the header and checks the budget: everything short of pixels.
-DecodeResult probe(Bytes bytes, std::string_view name_hint, const Entry*& entry, Header& header)
+DecodeResult probe(Bytes bytes, std::string_view name_hint, const Format*& format, Header& header)
 {
     DecodeResult r;
-    entry = pick(bytes, name_hint);
-    if (!entry) {
+    format = pick(bytes, name_hint);
+    if (!format) {
         r.status = DecodeStatus::NotAPicture;
         r.message = bytes.empty() ? "the file is empty" : "no decoder recognises the content";
         return r;
     }
-    r.decoder = std::string(entry->name);
-    header = entry->read_header(bytes);
+    r.decoder = std::string(format->name);
+    header = format->read_header(bytes);
     if (!header.valid()) {
         r.status = DecodeStatus::Corrupt;
         r.message = header.problem;
         return r;
     }
     r.natural = upright(header);
-    const int side = std::max({header.width, header.height, header.largest_side});
-    if (side > kMaxSide || over_budget(header.width, header.height) || header.total_pixels > kMaxPixels) {
-        r.status = DecodeStatus::TooLarge;
-        r.message = "the header claims " + std::to_string(header.width) + "x" + std::to_string(header.height) +
-                    ", more than the pixel budget";
+    // The message names the size the file claims for whatever broke the
+    // budget: the picture, or a part of it (a GIF frame, a WPG bitmap).
+    r.status = DecodeStatus::TooLarge;
+    if (over_budget(header.width, header.height)) {
+        r.message = claims(header.width, header.height);
+        return r;
+    }
+    if (over_budget(header.largest_part.width, header.largest_part.height)) {
+        r.message = claims(header.largest_part.width, header.largest_part.height);
+        return r;
+    }
+    if (header.total_pixels > kMaxPixels) {
+        r.message = "the file claims " + std::to_string(header.total_pixels) +
+                    " pixels in all, more than the pixel budget";
         return r;
     }
     r.status = DecodeStatus::Ok;
+    r.message.clear();
     r.partial = !header.complete;
+    return r;
+}
+
+DecodeResult decode_probed(DecodeResult r, Bytes bytes, const Format& format, const Header& header, Size target,
+                           std::span<const std::uint8_t> display_icc)
+{
+    const Size out = target.width > 0 && target.height > 0 ? target : r.natural;
+    if (over_budget(out.width, out.height)) {
+        r.status = DecodeStatus::TooLarge;
+        r.message = "the target size is more than the pixel budget";
+        return r;
+    }
+    PrepareDecoders();
+    const detail::ColourTarget colour(display_icc);
+    detail::Decoded d = format.decode(bytes, header, detail::Request{out, colour});
+    r.status = d.status;
+    r.message = std::move(d.message);
+    r.partial = d.status == DecodeStatus::Ok && d.partial;
+    if (d.status == DecodeStatus::Ok) {
+        if (d.image.width() != out.width || d.image.height() != out.height) {
+            d.image = ScaleImage(d.image, out.width, out.height);
+        }
+        detail::ApplyColour(d.colour, colour, d.image);
+        r.image = std::move(d.image);
+    }
     return r;
 }
 
@@ -315,54 +202,72 @@ std::string_view StatusName(DecodeStatus status)
 
 void PrepareDecoders()
 {
-    detail::PrepareLibraries();
+    detail::PrepareMagick();
 }
 
 std::string_view SniffDecoder(std::span<const std::uint8_t> bytes, std::string_view name_hint)
 {
-    const Entry* e = pick(bytes, name_hint);
-    return e ? e->name : std::string_view();
+    const Format* f = pick(bytes, name_hint);
+    return f ? f->name : std::string_view();
 }
 
 DecodeResult ProbeBytes(std::span<const std::uint8_t> bytes, std::string_view name_hint)
 {
-    const Entry* entry = nullptr;
+    const Format* format = nullptr;
     Header header;
-    return probe(bytes, name_hint, entry, header);
+    return probe(bytes, name_hint, format, header);
 }
 
-DecodeResult DecodeBytes(std::span<const std::uint8_t> bytes, std::string_view name_hint, Size target)
+DecodeResult DecodeBytes(std::span<const std::uint8_t> bytes, std::string_view name_hint, Size target,
+                         std::span<const std::uint8_t> display_icc)
 {
-    const Entry* entry = nullptr;
+    const Format* format = nullptr;
     Header header;
-    DecodeResult r = probe(bytes, name_hint, entry, header);
+    DecodeResult r = probe(bytes, name_hint, format, header);
     if (!r.ok()) {
         return r;
     }
-    const Size out = target.width > 0 && target.height > 0 ? target : r.natural;
-    if (over_budget(out.width, out.height)) {
-        r.status = DecodeStatus::TooLarge;
-        r.message = "the target size is more than the pixel budget";
-        return r;
-    }
-    detail::PrepareLibraries();
-    Decoded d = entry->decode(bytes, header, out);
-    r.status = d.status;
-    r.message = std::move(d.message);
-    r.partial = d.status == DecodeStatus::Ok && d.partial;
-    if (d.status == DecodeStatus::Ok) {
-        r.image = std::move(d.image);
-    }
-    return r;
+    return decode_probed(std::move(r), bytes, *format, header, target, display_icc);
 }
 
-DecodeResult DecodeFile(const std::string& path, Size target)
+DecodeResult DecodeFile(const std::string& path, Size target, std::span<const std::uint8_t> display_icc)
 {
     FileBytes file = read_file(path);
     if (file.status != DecodeStatus::Ok) {
         return refused(std::move(file));
     }
-    return DecodeBytes(file.data, path, target);
+    return DecodeBytes(file.data, path, target, display_icc);
+}
+
+Size FitWithin(Size natural, Size bounds)
+{
+    if (natural.width <= 0 || natural.height <= 0) {
+        return {};
+    }
+    if (bounds.width <= 0 || bounds.height <= 0 ||
+        (natural.width <= bounds.width && natural.height <= bounds.height)) {
+        return natural;
+    }
+    const double scale = std::min(static_cast<double>(bounds.width) / natural.width,
+                                  static_cast<double>(bounds.height) / natural.height);
+    return {std::max(1, static_cast<int>(std::lround(natural.width * scale))),
+            std::max(1, static_cast<int>(std::lround(natural.height * scale)))};
+}
+
+DecodeResult DecodeFileFitted(const std::string& path, Size bounds, std::span<const std::uint8_t> display_icc)
+{
+    FileBytes file = read_file(path);
+    if (file.status != DecodeStatus::Ok) {
+        return refused(std::move(file));
+    }
+    const Format* format = nullptr;
+    Header header;
+    DecodeResult r = probe(file.data, path, format, header);
+    if (!r.ok()) {
+        return r;
+    }
+    const Size target = FitWithin(r.natural, bounds);
+    return decode_probed(std::move(r), file.data, *format, header, target, display_icc);
 }
 
 DecodeResult ProbeFile(const std::string& path)

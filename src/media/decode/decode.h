@@ -8,12 +8,13 @@
 
 #include "media/image/image.h"
 
-// Picture decoding for the show: one entry per picture format, each a
-// `sniff` of the first bytes and a `decode` to a target size. Content picks
-// the entry; the file name only breaks ties. Readers: Qt (JPEG, PNG, GIF,
-// BMP incl. RLE4/RLE8, TIFF), stb_image (TGA, Softimage PIC), our own
-// (Radiance RGBE, headerless DIB wrapping), GraphicsMagick (PCX, WMF, WPG,
-// Utah RLE). KQP files decode by whichever of these their content is.
+// Picture decoding for the show: one entry per picture format (one file
+// each under formats/), each a `sniff` of the first bytes, a header reader
+// and a `decode` to a target size. Content picks the entry; the file name
+// only breaks ties. Readers: libjpeg-turbo (JPEG), libpng, giflib, libtiff,
+// our own (BMP and DIB, Radiance RGBE), stb_image (TGA, Softimage PIC),
+// GraphicsMagick (PCX, WMF, WPG, Utah RLE). Colours go through lcms2.
+// KQP files decode by whichever of these their content is.
 namespace framory::media {
 
 struct Size {
@@ -52,7 +53,8 @@ struct DecodeResult {
     // The picture's size as a person sees it: after EXIF/TIFF orientation,
     // and for a metafile the size of its frame at 96 dots per inch.
     Size natural;
-    // Exactly the target size asked for, or `natural` when the target was 0x0.
+    // Exactly the target size asked for, or `natural` when the target was
+    // 0x0; in sRGB, or in the display's profile when one was given.
     Image image;
     // Which entry of the decoder table read the content ("jpeg", "tga", ...).
     std::string decoder;
@@ -63,7 +65,7 @@ struct DecodeResult {
 };
 
 // Sets up the decoding libraries once (resource limits, font map, silent
-// warning handlers). The first decode does it anyway; the program calls it
+// message handlers). The first decode does it anyway; a program calls it
 // early on its main thread because the set-up changes the process
 // environment, which is best done before other threads run.
 void PrepareDecoders();
@@ -73,11 +75,21 @@ void PrepareDecoders();
 // the content equally well (a headerless DIB against a TGA, say). `target`
 // is the rectangle the picture will fill: the result is scaled to exactly
 // that size (aspect ratio as the caller chose it), or left at its natural
-// size when the target is 0x0. Safe to call from any thread.
-DecodeResult DecodeBytes(std::span<const std::uint8_t> bytes, std::string_view name_hint, Size target);
+// size when the target is 0x0. `display_icc` is the display's ICC profile
+// (the X root's _ICC_PROFILE): pixels end in that space, or in sRGB when it
+// is empty or unusable. Safe to call from any thread.
+DecodeResult DecodeBytes(std::span<const std::uint8_t> bytes, std::string_view name_hint, Size target,
+                         std::span<const std::uint8_t> display_icc = {});
 
 // Reads the file and decodes it as DecodeBytes does.
-DecodeResult DecodeFile(const std::string& path, Size target);
+DecodeResult DecodeFile(const std::string& path, Size target, std::span<const std::uint8_t> display_icc = {});
+
+// The largest size that fits `bounds` with the aspect of `natural` kept,
+// never larger than `natural` itself; `natural` when bounds are 0x0.
+Size FitWithin(Size natural, Size bounds);
+
+// Reads the file once and decodes it to FitWithin(its natural size, bounds).
+DecodeResult DecodeFileFitted(const std::string& path, Size bounds, std::span<const std::uint8_t> display_icc = {});
 
 // What the header says, without decoding any pixels: the decoder's name,
 // the natural (upright) size, whether the budget allows it and whether the
