@@ -24,6 +24,15 @@ namespace {
 // terminal.
 void quiet_handler(const MagickLib::ExceptionType, const char*, const char*) {}
 
+// An error the library cannot go on from ends the process (the library
+// would end it anyway), with our own one-line report instead of its own.
+__attribute__((noreturn)) void fatal_handler(const MagickLib::ExceptionType, const char* reason, const char* description)
+{
+    std::fprintf(stderr, "framory: picture library stopped: %s%s%s\n", reason ? reason : "",
+                 description ? ": " : "", description ? description : "");
+    std::_Exit(70);
+}
+
 // Pictures are read from memory and never need an outside program, a
 // download or a temporary file: every such request is refused (a WPG that
 // embeds PostScript would otherwise start Ghostscript).
@@ -151,7 +160,7 @@ void PrepareMagick()
         MagickLib::DestroyExceptionInfo(&init_exception);
         MagickLib::SetErrorHandler(quiet_handler);
         MagickLib::SetWarningHandler(quiet_handler);
-        MagickLib::SetFatalErrorHandler(quiet_handler);
+        MagickLib::SetFatalErrorHandler(fatal_handler);
         MagickLib::MagickSetConfirmAccessHandler(confirm_access);
         MagickLib::SetMonitorHandler(monitor);
         // The budget again, inside the library: no picture larger than we

@@ -148,18 +148,8 @@ FRAMORY_SCALE_CLONES void scale_along(const std::uint16_t* column, const Contrib
             sum += static_cast<std::uint32_t>(w[k]) * __builtin_convertvector(v, Lanes);
         }
         sum >>= shift;
-        std::uint32_t b = std::min<std::uint32_t>(255, sum[0]);
-        std::uint32_t g = std::min<std::uint32_t>(255, sum[1]);
-        std::uint32_t r = std::min<std::uint32_t>(255, sum[2]);
-        const std::uint32_t a = std::min<std::uint32_t>(255, sum[3]);
-        if (a == 0) {
-            r = g = b = 0;
-        } else if (a < 255) {
-            r = std::min<std::uint32_t>(255, (r * 255 + a / 2) / a);
-            g = std::min<std::uint32_t>(255, (g * 255 + a / 2) / a);
-            b = std::min<std::uint32_t>(255, (b * 255 + a / 2) / a);
-        }
-        dst[x] = (a << 24) | (r << 16) | (g << 8) | b;
+        dst[x] = Unpremultiplied(std::min<std::uint32_t>(255, sum[2]), std::min<std::uint32_t>(255, sum[1]),
+                                 std::min<std::uint32_t>(255, sum[0]), std::min<std::uint32_t>(255, sum[3]));
     }
 }
 

@@ -28,4 +28,22 @@ Image ScalePixels(const std::uint32_t* pixels, int src_width, int src_height, st
 
 Image ScaleImage(const Image& src, int width, int height);
 
+// A colour premultiplied by its alpha (channels 0..255, none above alpha
+// but for rounding) as a straight 0xAARRGGBB pixel.
+inline std::uint32_t Unpremultiplied(std::uint32_t r, std::uint32_t g, std::uint32_t b, std::uint32_t a)
+{
+    if (a == 0) {
+        return 0;
+    }
+    if (a < 255) {
+        r = (r * 255 + a / 2) / a;
+        g = (g * 255 + a / 2) / a;
+        b = (b * 255 + a / 2) / a;
+        r = r > 255 ? 255 : r;
+        g = g > 255 ? 255 : g;
+        b = b > 255 ? 255 : b;
+    }
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
 } // namespace framory::media

@@ -4,10 +4,14 @@
 // pictures go through their embedded profile (or the plain ink formula).
 // EXIF orientation is honoured.
 #include <algorithm>
+#include <condition_variable>
 #include <csetjmp>
+#include <limits>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 // jpeglib.h needs FILE and size_t declared first.
@@ -171,8 +175,32 @@ unsigned scale_numerator(int stored, int need)
     return 8;
 }
 
-// The decompressor and the buffers a jump out of libjpeg may leave behind
-// live here, outside the reach of setjmp.
+// How many rows are decoded, for the thread that scales them meanwhile.
+class RowsDone {
+public:
+    void publish(int rows)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_rows = rows;
+        }
+        m_changed.notify_one();
+    }
+    void finish() { publish(std::numeric_limits<int>::max()); }
+    void wait_for(int row)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_rows > row; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_rows = 0;
+};
+
+// The decompressor, the buffers and the scaling thread a jump out of
+// libjpeg may leave behind live here, outside the reach of setjmp.
 struct Session {
     jpeg_decompress_struct info{};
     ErrorManager errors;
@@ -181,7 +209,17 @@ struct Session {
     std::vector<std::uint8_t> cmyk;
     std::vector<std::uint8_t> icc;
     std::optional<CmykConverter> converter;
-    ~Session() { jpeg_destroy_decompress(&info); }
+    RowsDone rows_done;
+    std::thread scaler;
+    Image scaled;
+    ~Session()
+    {
+        rows_done.finish();
+        if (scaler.joinable()) {
+            scaler.join();
+        }
+        jpeg_destroy_decompress(&info);
+    }
 };
 
 Decoded decode(Bytes bytes, const Header& header, const Request& request)
@@ -228,6 +266,20 @@ Decoded decode(Bytes bytes, const Header& header, const Request& request)
         // Adobe's CMYK JPEGs store 255 for no ink.
         s.converter.emplace(s.icc, s.info.saw_Adobe_marker != 0, request.colour);
     }
+    // The scaler works on the rows already decoded while libjpeg decodes
+    // the next ones: on two cores the scale costs next to nothing.
+    const bool scaling = s.picture.width() != need.width || s.picture.height() != need.height;
+    if (scaling) {
+        s.scaler = std::thread([&s, need] {
+            s.scaled = ScaleRows(
+                s.picture.width(), s.picture.height(),
+                [&s](int y, std::uint32_t*) {
+                    s.rows_done.wait_for(y);
+                    return static_cast<const std::uint32_t*>(s.picture.row(y));
+                },
+                need.width, need.height);
+        });
+    }
     // Several rows a call, straight into the picture.
     constexpr JDIMENSION kRowsPerCall = 16;
     while (s.info.output_scanline < s.info.output_height) {
@@ -243,10 +295,15 @@ Decoded decode(Bytes bytes, const Header& header, const Request& request)
         if (cmyk) {
             s.converter->convert(s.cmyk.data(), s.picture.row(static_cast<int>(first)), s.info.output_width);
         }
+        s.rows_done.publish(static_cast<int>(s.info.output_scanline));
     }
+    s.rows_done.finish();
     jpeg_finish_decompress(&s.info);
-
-    Decoded d = Succeeded(FitStored(std::move(s.picture), header.orientation, request.out), !header.complete);
+    if (scaling) {
+        s.scaler.join();
+    }
+    Decoded d = Succeeded(Orient(scaling ? std::move(s.scaled) : std::move(s.picture), header.orientation),
+                          !header.complete);
     if (cmyk) {
         d.colour.converted = true;
     } else {
