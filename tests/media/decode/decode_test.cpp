@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -499,6 +500,42 @@ TEST(DecodeFitted, OneReadGivesTheLargestSizeWithinTheBoundsNeverEnlarged)
     EXPECT_EQ(r.natural, (Size{664, 248}));
     EXPECT_EQ(r.image.width(), 332);
     EXPECT_EQ(r.image.height(), 124);
+}
+
+// A GIF screen of 3x1 with a palette of black, red, green and blue, and
+// frames of one pixel each: (x, colour index, disposal, delay).
+std::vector<std::uint8_t> OnePixelFrames(std::initializer_list<std::array<int, 4>> frames)
+{
+    std::vector<std::uint8_t> g = {'G', 'I', 'F', '8', '9', 'a', 3, 0, 1, 0, 0x81, 0, 0,
+                                   0,   0,   0,   255, 0,   0,   0, 255, 0, 0, 0, 255};
+    for (const auto& [x, index, disposal, delay] : frames) {
+        g.insert(g.end(), {0x21, 0xf9, 4, static_cast<std::uint8_t>(disposal << 2), static_cast<std::uint8_t>(delay), 0,
+                           0, 0});
+        g.insert(g.end(), {0x2c, static_cast<std::uint8_t>(x), 0, 0, 0, 1, 0, 1, 0, 0, 2});
+        // Codes of three bits, lowest first: clear (4), the index, end (5).
+        g.insert(g.end(), {2, static_cast<std::uint8_t>(4 | (index << 3) | (1 << 6)), 1, 0});
+    }
+    g.push_back(0x3b);
+    return g;
+}
+
+TEST(DecodeGif, FramesComposeWithTheirDisposalThroughTheFirstWithADelay)
+{
+    // Red cleared after it (disposal 2), green put back to what was there
+    // before it (3), blue with a delay: the picture shown; the black frame
+    // after it is not part of it.
+    const auto gif = OnePixelFrames({{0, 1, 2, 0}, {1, 2, 3, 0}, {2, 3, 0, 10}, {0, 0, 0, 0}});
+    const DecodeResult r = DecodeBytes(gif, "a.gif", Size{});
+    ASSERT_TRUE(r.ok()) << r.message;
+    EXPECT_EQ(r.image.at(0, 0), 0u);
+    EXPECT_EQ(r.image.at(1, 0), 0u);
+    EXPECT_EQ(r.image.at(2, 0), Argb(0, 0, 255));
+    // Without any delay every frame is composed: the black one too.
+    const auto all = OnePixelFrames({{0, 1, 2, 0}, {2, 3, 0, 0}, {0, 0, 0, 0}});
+    const DecodeResult every = DecodeBytes(all, "a.gif", Size{});
+    ASSERT_TRUE(every.ok()) << every.message;
+    EXPECT_EQ(every.image.at(0, 0), Argb(0, 0, 0));
+    EXPECT_EQ(every.image.at(2, 0), Argb(0, 0, 255));
 }
 
 TEST(DecodeWpg, VersionOneBitmapWithItsPalette)
