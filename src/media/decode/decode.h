@@ -44,11 +44,12 @@ struct DecodeResult {
     // canvas: what the data holds is shown, and the rest keeps the
     // decoder's fill. The status is Ok, since the show displays it; this
     // flag says it is not the whole picture. In practice: JPEG (the rows
-    // decoded, the rest grey), BMP and TGA (rows present, the rest black or
-    // transparent), Radiance (rows present, the rest black), WMF (played up
-    // to its last whole record) and WPG (bitmaps before the cut). A cut PNG
-    // or PCX is refused (Corrupt) by its library; a GIF or TIFF cut after
-    // its first frame or page is simply whole.
+    // decoded, the rest grey), PNG, TIFF, BMP and TGA (rows present, the
+    // rest transparent), GIF (the frames and rows before the cut), Radiance
+    // (rows present, the rest black), WMF (played up to its last whole
+    // record) and WPG (bitmaps before the cut). A cut PCX is refused
+    // (Corrupt) by its library, and so is a TIFF cut before its directory
+    // or first strip.
     bool partial = false;
     // The picture's size as a person sees it: after EXIF/TIFF orientation,
     // and for a metafile the size of its frame at 96 dots per inch.

@@ -25,8 +25,8 @@ Decoded DecodeWithMagick(Bytes bytes, const char* magick, const Header& header, 
 Decoded FromMagick(Magick::Image& image, const Header& header, Size out);
 
 // While one lives on a thread, GraphicsMagick's work on that thread gives
-// up once `limit` has passed (its progress reports are refused), so a
-// picture that takes too long to draw is bounded.
+// up once it has spent `limit` of processor time (its progress reports are
+// refused), so a picture that takes too long to draw is bounded.
 class MagickDeadline {
 public:
     explicit MagickDeadline(std::chrono::milliseconds limit);

@@ -16,7 +16,7 @@ namespace {
 
 // A metafile is drawn, not decoded: its time grows with its records and the
 // area they cover, which the header cannot bound. Drawing gives up after
-// this long and the file is refused as too slow to show.
+// this much processor time and the file is refused as too slow to show.
 constexpr std::chrono::milliseconds kDrawLimit{2000};
 
 // Natural (upright) size of a WMF at 96 dots per inch, from the placeable
