@@ -37,14 +37,27 @@ enum class FileKind { Other, Picture, Sound };
 // By the last three characters of the name, without regard to case.
 FileKind KindOfFileName(std::string_view name);
 
+// The order in which a folder's names are listed: the order of a
+// case-insensitive file system, which users expect of a show in sequence.
+// The names are compared upper-cased, character by character by their code
+// points (no natural numbering: "10.jpg" comes before "9.jpg"); names equal
+// that way are ordered by their bytes. Bytes that are not UTF-8 count as
+// characters of their own, after every other character.
+bool NameOrderLess(std::string_view a, std::string_view b);
+// The upper-cased characters that NameOrderLess compares first, for
+// sorting many names without working them out at every comparison.
+std::u32string NameOrderKey(std::string_view name);
+
 // The result of BuildLists.
 inline constexpr int kListsFoundPictures = 0;
 inline constexpr int kListsFoundNoPictures = 2;
 
 // Scans every folder of the list once, in list order, collecting pictures
-// and sounds: folder path followed directly by the name. Folders that
-// cannot be listed contribute nothing. Returns 0 when a picture was found,
-// 2 when none was.
+// and sounds: the folder path with a separator at its end, followed by the
+// name. A folder written without the separator (a hand-edited settings
+// file) is listed and joined as if it had one; the list itself is not
+// changed. An empty entry and folders that cannot be listed contribute
+// nothing. Returns 0 when a picture was found, 2 when none was.
 int BuildLists(const FolderList& folders, DirectoryLister& lister, ShowLists& lists);
 
 } // namespace framory::core

@@ -1,5 +1,6 @@
 #include "qt/platform/show_services.h"
 
+#include "core/slideshow/lists.h"
 #include "qt/platform/desktop_settings.h"
 
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <ctime>
@@ -34,46 +36,50 @@ double SystemClock::seconds_since_midnight()
 
 namespace {
 
+// A folder's ordinary files (no folders, no hidden files), in the order a
+// case-insensitive file system lists them (NameOrderLess): read whole when
+// the listing starts, since readdir hands names out in the file system's
+// own hash order.
 class PosixListing : public core::DirectoryListing {
 public:
-    PosixListing(DIR* dir, std::string folder) : m_dir(dir), m_folder(std::move(folder)) {}
-    ~PosixListing() override { ::closedir(m_dir); }
-    PosixListing(const PosixListing&) = delete;
-    PosixListing& operator=(const PosixListing&) = delete;
-
-    std::optional<std::string> next_name() override
+    PosixListing(DIR* dir, const std::string& folder)
     {
-        if (m_ended) {
-            return std::nullopt;
-        }
-        for (;;) {
-            errno = 0;
-            const dirent* entry = ::readdir(m_dir);
-            if (entry == nullptr) {
-                // The end, or a listing that failed on the way: either way
-                // this folder is done and the scan goes on.
-                m_ended = true;
-                return std::nullopt;
-            }
+        const std::string prefix = folder + (folder.ends_with('/') ? "" : "/");
+        std::vector<std::pair<std::u32string, std::string>> found;
+        // The end, or a listing that failed on the way: either way the names
+        // read so far are the folder's.
+        while (const dirent* entry = ::readdir(dir)) {
             if (entry->d_name[0] == '.') {
                 continue;
             }
             bool regular = entry->d_type == DT_REG;
             if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
                 struct stat info {};
-                const std::string path = m_folder + (m_folder.ends_with('/') ? "" : "/") + entry->d_name;
-                regular = ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+                regular = ::stat((prefix + entry->d_name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
             }
             if (regular) {
-                return std::string(entry->d_name);
+                found.emplace_back(core::NameOrderKey(entry->d_name), entry->d_name);
             }
+        }
+        ::closedir(dir);
+        std::sort(found.begin(), found.end());
+        m_names.reserve(found.size());
+        for (auto& [key, name] : found) {
+            m_names.push_back(std::move(name));
         }
     }
 
+    std::optional<std::string> next_name() override
+    {
+        if (m_next >= m_names.size()) {
+            return std::nullopt;
+        }
+        return std::move(m_names[m_next++]);
+    }
+
 private:
-    DIR* m_dir;
-    std::string m_folder;
-    bool m_ended = false;
+    std::vector<std::string> m_names;
+    std::size_t m_next = 0;
 };
 
 } // namespace

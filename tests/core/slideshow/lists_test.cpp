@@ -76,22 +76,44 @@ TEST(FileKind, LastThreeCharactersInAnyCase)
     }
 }
 
-TEST(BuildLists, CollectsFolderByFolderInListingOrderWithoutSeparatorAdded)
+TEST(BuildLists, CollectsFolderByFolderInListingOrderEndingEachFolderWithASeparator)
 {
     FakeLister lister;
     lister.folders["/a/"] = {"z.jpg", "song.mid", "notes.txt", "b.png"};
-    lister.folders["/b"] = {"c.gif", "d.wav"};
+    lister.folders["/b/"] = {"c.gif", "d.wav"};
     ShowLists lists;
-    EXPECT_EQ(BuildLists(folder_list({"/a/", "/missing/", "/b", "/a/"}), lister, lists), kListsFoundPictures);
+    const FolderList folders = folder_list({"/a/", "/missing/", "/b", "", "/a/"});
+    EXPECT_EQ(BuildLists(folders, lister, lists), kListsFoundPictures);
     ASSERT_EQ(lists.pictures.count(), 5);
     EXPECT_EQ(lists.pictures[1], "/a/z.jpg");
     EXPECT_EQ(lists.pictures[2], "/a/b.png");
-    EXPECT_EQ(lists.pictures[3], "/bc.gif");
+    EXPECT_EQ(lists.pictures[3], "/b/c.gif") << "a folder written without its separator gets one";
     EXPECT_EQ(lists.pictures[4], "/a/z.jpg") << "a folder listed twice gives its files twice";
     ASSERT_EQ(lists.audio.count(), 3);
     EXPECT_EQ(lists.audio[1], "/a/song.mid");
-    EXPECT_EQ(lists.audio[2], "/bd.wav");
-    EXPECT_EQ(lister.opened, (std::vector<std::string>{"/a/", "/missing/", "/b", "/a/"}));
+    EXPECT_EQ(lists.audio[2], "/b/d.wav");
+    EXPECT_EQ(lister.opened, (std::vector<std::string>{"/a/", "/missing/", "/b/", "/a/"}))
+        << "an empty entry is not listed (it must not become the root folder)";
+    EXPECT_EQ(folders[3], "/b") << "the folder list keeps the value as written";
+}
+
+TEST(NameOrder, UpperCasedCharactersThenBytes)
+{
+    // Each name sorts before the next one.
+    const std::vector<std::string> ordered = {
+        "10.jpg", "2.jpg", "9.jpg",          // no natural numbering
+        "A.jpg",  "a.jpg", "a1.jpg",         // case-insensitive; on a tie the bytes decide
+        "b",      "B.jpg", "b.jpg",          // a name that ends first comes first
+        "z.jpg",  "_under.jpg",              // '_' lies between the cases, so after 'Z'
+        "\xc3\x89t\xc3\xa9.jpg",             // "Été": after ASCII
+        "\xc3\xa9t\xc3\xa9.jpg",             // "été" equals it upper-cased, its bytes are larger
+        "\xff.jpg",                          // a byte that is not UTF-8 comes last
+    };
+    for (std::size_t i = 0; i + 1 < ordered.size(); ++i) {
+        EXPECT_TRUE(NameOrderLess(ordered[i], ordered[i + 1])) << ordered[i] << " before " << ordered[i + 1];
+        EXPECT_FALSE(NameOrderLess(ordered[i + 1], ordered[i])) << ordered[i + 1] << " not before " << ordered[i];
+    }
+    EXPECT_FALSE(NameOrderLess("same.jpg", "same.jpg"));
 }
 
 TEST(BuildLists, NothingReadableGivesTwoAndEmptyLists)
