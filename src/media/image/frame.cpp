@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace framory::media {
 namespace {
@@ -127,6 +128,19 @@ std::string_view FrameStyleName(int style)
 {
     return style >= 0 && style < static_cast<int>(kStyleNames.size()) ? kStyleNames[static_cast<std::size_t>(style)]
                                                                       : kStyleNames[0];
+}
+
+FrameSpec ScaledFrame(const FrameSpec& frame, double pixel_ratio)
+{
+    const double ratio = std::isfinite(pixel_ratio) ? std::clamp(pixel_ratio, 1.0, 16.0) : 1.0;
+    const auto scaled = [ratio](int size) {
+        return size <= 0 ? size : std::max(1, static_cast<int>(std::lround(positive(size) * ratio)));
+    };
+    FrameSpec out = frame;
+    out.first.size = scaled(frame.first.size);
+    out.second.size = scaled(frame.second.size);
+    out.line_size = scaled(frame.line_size);
+    return out;
 }
 
 int FrameThickness(const FrameSpec& frame)

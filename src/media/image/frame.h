@@ -57,6 +57,12 @@ struct FrameSpec {
 
 std::string_view FrameStyleName(int style);
 
+// The same frame for a screen of `pixel_ratio` device pixels per logical
+// pixel: every size (given in logical pixels) in device pixels, so the frame
+// looks the same on a denser screen, only sharper. A size that is there
+// stays at least one pixel.
+FrameSpec ScaledFrame(const FrameSpec& frame, double pixel_ratio);
+
 // The frame's width on each side, in pixels.
 int FrameThickness(const FrameSpec& frame);
 

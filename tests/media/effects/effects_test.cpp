@@ -207,17 +207,64 @@ TEST(Effects, NoTwoNumbersGiveTheSameFrameHalfWay)
     }
 }
 
-TEST(Effects, CellSizeFollowsGrainAndPictureSize)
+TEST(Effects, CellSizeFollowsGrainPictureSizeAndPixelRatio)
 {
     struct Case {
         int grain, w, h, cell;
+        double ratio = 1.0;
     };
     for (const Case& c : {Case{7, 1920, 1080, 28}, Case{2, 1920, 1080, 8}, Case{15, 1920, 1080, 60},
                           Case{15, 3840, 2160, 120}, Case{7, 150, 112, 7}, Case{1, 1080, 1920, 4},
                           Case{0, 1920, 1080, 4}, Case{-3, 20, 20, 1}, Case{5, 0, 0, 5},
-                          Case{32767, 3840, 2160, 2160}}) {
-        EXPECT_EQ(EffectCellSize(c.grain, c.w, c.h), c.cell) << c.grain << " " << c.w << "x" << c.h;
+                          Case{32767, 3840, 2160, 2160},
+                          // A denser screen: the same look in logical pixels.
+                          Case{7, 3840, 2160, 56, 2.0}, Case{7, 300, 224, 14, 2.0}, Case{3, 20, 20, 6, 2.0},
+                          Case{7, 150, 112, 7, std::numeric_limits<double>::quiet_NaN()}}) {
+        EXPECT_EQ(EffectCellSize(c.grain, c.w, c.h, c.ratio), c.cell)
+            << c.grain << " " << c.w << "x" << c.h << " ratio " << c.ratio;
     }
+}
+
+TEST(Effects, ChangedAreasAreTheTilesThatChanged)
+{
+    // Frames of 300x100: tiles of 128x32, the last column 44 wide, the last
+    // row 4 high.
+    struct Change {
+        int x, y, w, h;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Change> changes;
+        int max_areas;
+        std::vector<PixelRect> expected;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", {}, 64, {}},
+        {"one pixel", {{5, 7, 1, 1}}, 64, {{0, 0, 128, 32}}},
+        {"a tile's last pixel", {{127, 31, 1, 1}}, 64, {{0, 0, 128, 32}}},
+        {"the frame's last pixel", {{299, 99, 1, 1}}, 64, {{256, 96, 44, 4}}},
+        {"neighbours in a row join", {{120, 40, 20, 1}}, 64, {{0, 32, 256, 32}}},
+        {"a wiped column", {{130, 0, 4, 100}}, 64,
+         {{128, 0, 128, 32}, {128, 32, 128, 32}, {128, 64, 128, 32}, {128, 96, 128, 4}}},
+        {"apart in a row", {{0, 0, 1, 1}, {299, 0, 1, 1}}, 64, {{0, 0, 128, 32}, {256, 0, 44, 32}}},
+        {"too many: one per tile row", {{0, 0, 1, 1}, {299, 0, 1, 1}, {0, 40, 1, 1}, {299, 40, 1, 1}}, 3,
+         {{0, 0, 300, 32}, {0, 32, 300, 32}}},
+        {"too many rows: rows joined", {{0, 0, 1, 1}, {0, 40, 1, 1}, {0, 70, 1, 1}, {0, 99, 1, 1}}, 2,
+         {{0, 0, 128, 64}, {0, 64, 128, 36}}},
+    };
+    const Image before = TexturedImage(300, 100, 1);
+    for (const Case& c : cases) {
+        Image after = before;
+        for (const Change& ch : c.changes) {
+            for (int y = ch.y; y < ch.y + ch.h; ++y) {
+                for (int x = ch.x; x < ch.x + ch.w; ++x) {
+                    after.at(x, y) ^= 0x00010101u;
+                }
+            }
+        }
+        EXPECT_EQ(ChangedAreas(before, after, c.max_areas), c.expected) << c.name;
+    }
+    EXPECT_EQ(ChangedAreas(Image(4, 4), Image(5, 4)), (std::vector<PixelRect>{{0, 0, 5, 4}})) << "another size";
 }
 
 TEST(Effects, RandomDissolveUsesCellsOfTheGrainsSize)

@@ -61,28 +61,36 @@ TEST(Frame, ShowValuesDrawLineGrooveAndSunkenEdgeFromTheOutsideIn)
     }
 }
 
-TEST(Frame, EachElementLandsWhereTheSizesSay)
+TEST(Frame, EachElementLandsWhereTheSizesSayScaledByThePixelRatio)
 {
     struct Case {
         int line, second, first;
+        double ratio;
+        int line_px, second_px, first_px;
     };
-    for (const Case& c : {Case{0, 0, 3}, Case{0, 4, 0}, Case{1, 0, 2}, Case{3, 2, 1}}) {
+    for (const Case& c : {Case{0, 0, 3, 1.0, 0, 0, 3}, Case{0, 4, 0, 1.0, 0, 4, 0}, Case{1, 0, 2, 1.0, 1, 0, 2},
+                          Case{3, 2, 1, 1.0, 3, 2, 1}, Case{1, 0, 2, 2.0, 2, 0, 4}, Case{3, 2, 1, 1.5, 5, 3, 2},
+                          Case{1, 1, 1, 1.25, 1, 1, 1}}) {
         FrameSpec f;
         f.line_size = c.line;
         f.line_colour = 0xff000001u;
         f.second = {0xff000002u, 0xff000002u, kFrameFlat, c.second};
         f.first = {0xff000003u, 0xff000003u, kFrameFlat, c.first};
         Image image(50, 40, kPicture);
-        DrawFrame(f, image);
+        DrawFrame(ScaledFrame(f, c.ratio), image);
         std::vector<std::uint32_t> expected;
-        expected.insert(expected.end(), static_cast<std::size_t>(c.line), 0xff000001u);
-        expected.insert(expected.end(), static_cast<std::size_t>(c.second), 0xff000002u);
-        expected.insert(expected.end(), static_cast<std::size_t>(c.first), 0xff000003u);
+        expected.insert(expected.end(), static_cast<std::size_t>(c.line_px), 0xff000001u);
+        expected.insert(expected.end(), static_cast<std::size_t>(c.second_px), 0xff000002u);
+        expected.insert(expected.end(), static_cast<std::size_t>(c.first_px), 0xff000003u);
         expected.push_back(kPicture);
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const int k = static_cast<int>(i);
-            EXPECT_EQ(image.at(k, 20), expected[i]) << c.line << c.second << c.first << " ring " << k;
-            EXPECT_EQ(image.at(25, 39 - k), expected[i]) << c.line << c.second << c.first << " ring " << k;
+            const auto where = [&] {
+                return std::to_string(c.line) + std::to_string(c.second) + std::to_string(c.first) + " x" +
+                       std::to_string(c.ratio) + " ring " + std::to_string(k);
+            };
+            EXPECT_EQ(image.at(k, 20), expected[i]) << where();
+            EXPECT_EQ(image.at(25, 39 - k), expected[i]) << where();
         }
     }
 }
