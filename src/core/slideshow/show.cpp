@@ -130,6 +130,11 @@ void ScreenSaverShow::Form_Activate()
     }
     m_c.image2.move(0, 0, m_window.inner_width(), m_window.inner_height());
     m_c.label3.move(0, 0, m_window.inner_width(), m_window.inner_height());
+    // The background label is part of the window from the start: once it
+    // covers the window it shows the first background (the colour and style
+    // the load step drew, with no effect), so the first picture and the
+    // first messages already stand on it.
+    m_c.label3.show();
     m_window.bring_to_front();
     if (!m_program.config_preview && !m_hosted) {
         m_window.make_top_most();

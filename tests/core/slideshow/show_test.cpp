@@ -314,7 +314,8 @@ TEST_F(ShowTest, ActivationRunsOnceAndRespectsThePreview)
     log.clear();
     show->Form_Activate();
     EXPECT_EQ(log.calls, (std::vector<std::string>{"window.maximise", "FXImage2.move(0,0,800,600)",
-                                                   "FXLabel3.move(0,0,800,600)", "window.front", "window.top_most",
+                                                   "FXLabel3.move(0,0,800,600)", "FXLabel3.show", "window.front",
+                                                   "window.top_most",
                                                    "window.timer2=500"}));
     log.clear();
     show->Form_Activate();
