@@ -14,6 +14,14 @@ inline QImage WrapImage(const media::Image& image)
                   static_cast<qsizetype>(image.width()) * 4, QImage::Format_ARGB32);
 }
 
+// The same for a frame of the components, whose pixels are all opaque: as
+// such, painting copies it without blending.
+inline QImage WrapFrame(const media::Image& image)
+{
+    return QImage(reinterpret_cast<const uchar*>(image.data()), image.width(), image.height(),
+                  static_cast<qsizetype>(image.width()) * 4, QImage::Format_RGB32);
+}
+
 // A copy of a QImage as a plain picture.
 inline media::Image ToImage(const QImage& source)
 {

@@ -47,7 +47,8 @@ void copy_opaque(const std::uint32_t* src, std::uint32_t* dst, int count)
 
 } // namespace
 
-QtFXImage::QtFXImage(QWidget* parent, double units_per_pixel) : EffectComponent(parent, units_per_pixel)
+QtFXImage::QtFXImage(QWidget* parent, double units_per_pixel, PixelKind kind)
+    : EffectComponent(parent, units_per_pixel, kind)
 {
     QWidget::hide();
 }
@@ -152,8 +153,11 @@ media::Image QtFXImage::render_content(QSize size)
         std::fill(out.data(), out.data() + out.pixel_count(), back.rgb());
         return out;
     }
+    // Frame sizes are in logical pixels; the picture is drawn in device
+    // pixels.
+    const media::FrameSpec frame = media::ScaledFrame(m_frame_spec, pixel_ratio());
     const media::PixelRect outer{0, 0, w, h};
-    const media::PixelRect inner = media::FrameInnerRect(m_frame_spec, outer);
+    const media::PixelRect inner = media::FrameInnerRect(frame, outer);
     if (inner.width > 0 && inner.height > 0 && !m_picture.empty()) {
         if (m_size_mode == core::SizeMode::Stretch) {
             // A rectangle larger than the fitted decode in both directions
@@ -182,7 +186,7 @@ media::Image QtFXImage::render_content(QSize size)
             }
         }
     }
-    media::DrawFrame(m_frame_spec, outer, out);
+    media::DrawFrame(frame, outer, out);
     return out;
 }
 

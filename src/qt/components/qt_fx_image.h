@@ -40,7 +40,7 @@ class QtFXImage : public EffectComponent<core::FXImage> {
     Q_OBJECT
 
 public:
-    explicit QtFXImage(QWidget* parent, double units_per_pixel = 1.0);
+    explicit QtFXImage(QWidget* parent, double units_per_pixel = 1.0, PixelKind kind = PixelKind::Logical);
 
     // Pictures are decoded to fit this size (the screen's); a larger
     // rectangle later gets a sharper decode, up to the picture's own size.

@@ -6,9 +6,12 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <cmath>
+
 namespace framory::qt {
 
-QtFXLabel::QtFXLabel(QWidget* parent, double units_per_pixel) : EffectComponent(parent, units_per_pixel)
+QtFXLabel::QtFXLabel(QWidget* parent, double units_per_pixel, PixelKind kind)
+    : EffectComponent(parent, units_per_pixel, kind)
 {
     QFont design(QStringLiteral("Arial"));
     design.setStyleHint(QFont::SansSerif);
@@ -33,9 +36,13 @@ void QtFXLabel::fit_to_caption()
     if (m_caption.isEmpty()) {
         return;
     }
+    // Measured in logical pixels, the font being in points; the label's
+    // size is in device pixels.
     const QSize text = caption_size();
     const int margin = std::max(2, text.height() / 4);
-    resize(text.width() + 2 * margin, text.height() + margin);
+    const double ratio = pixel_ratio();
+    resize_content(QSize(static_cast<int>(std::ceil((text.width() + 2 * margin) * ratio)),
+                         static_cast<int>(std::ceil((text.height() + margin) * ratio))));
 }
 
 void QtFXLabel::set_gradient_colour(int colour)
@@ -88,13 +95,18 @@ media::Image QtFXLabel::render_content(QSize size)
     }
     media::RenderGradient(m_style, media::PaletteColour(m_colour), out, m_depth);
     if (!m_caption.isEmpty()) {
+        // The text keeps its size in points: on a denser screen it is drawn
+        // with more device pixels, not smaller.
         QImage canvas(reinterpret_cast<uchar*>(out.data()), out.width(), out.height(),
                       static_cast<qsizetype>(out.width()) * 4, QImage::Format_ARGB32);
+        const double ratio = pixel_ratio();
+        canvas.setDevicePixelRatio(ratio);
         QPainter painter(&canvas);
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.setFont(font());
         painter.setPen(Qt::white);
-        painter.drawText(QRect(0, 0, out.width(), out.height()), Qt::AlignCenter | Qt::TextSingleLine, m_caption);
+        painter.drawText(QRectF(0, 0, out.width() / ratio, out.height() / ratio), Qt::AlignCenter | Qt::TextSingleLine,
+                         m_caption);
     }
     return out;
 }

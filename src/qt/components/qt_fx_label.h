@@ -19,7 +19,7 @@ class QtFXLabel : public EffectComponent<core::FXLabel> {
     Q_OBJECT
 
 public:
-    explicit QtFXLabel(QWidget* parent, double units_per_pixel = 1.0);
+    explicit QtFXLabel(QWidget* parent, double units_per_pixel = 1.0, PixelKind kind = PixelKind::Logical);
 
 
     // FXLabel

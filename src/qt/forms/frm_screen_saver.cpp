@@ -40,8 +40,10 @@ Qt::WindowFlags show_flags(const core::Program& program, const ScreenLock* lock)
 
 frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core::ShowServices services,
                                ScreenLock* lock)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | show_flags(program, lock)), FXLabel3(this),
-      FXImage2(this), FXImage1(this), FXLabel1(this), FXSnd1(sound), FXSnd2(sound), m_program(program),
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | show_flags(program, lock)),
+      FXLabel3(this, 1.0, PixelKind::Device), FXImage2(this, 1.0, PixelKind::Device),
+      FXImage1(this, 1.0, PixelKind::Device), FXLabel1(this, 1.0, PixelKind::Device), FXSnd1(sound), FXSnd2(sound),
+      m_program(program),
       m_show(program, *this, core::ShowComponents{FXImage1, FXImage2, FXLabel1, FXLabel3, FXSnd1, FXSnd2}, services),
       m_lock(locks(program, lock) ? lock : nullptr)
 {
@@ -76,11 +78,18 @@ frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core:
 
     const QRect area = screen_area();
     setGeometry(area);
-    FXImage1.set_decode_bounds(area.size());
-    FXImage2.set_decode_bounds(area.size());
+    FXImage1.set_decode_bounds(device_size(area.size()));
+    FXImage2.set_decode_bounds(device_size(area.size()));
 }
 
 frmScreenSaver::~frmScreenSaver() = default;
+
+QSize frmScreenSaver::device_size(QSize logical) const
+{
+    const double ratio = devicePixelRatioF();
+    return {static_cast<int>(std::lround(logical.width() * ratio)),
+            static_cast<int>(std::lround(logical.height() * ratio))};
+}
 
 QRect frmScreenSaver::screen_area() const
 {
@@ -124,10 +133,11 @@ void frmScreenSaver::follow_primary_screen()
         return;
     }
     setGeometry(area);
-    FXImage2.move(0, 0, area.width(), area.height());
-    FXLabel3.move(0, 0, area.width(), area.height());
-    FXImage1.set_decode_bounds(area.size());
-    FXImage2.set_decode_bounds(area.size());
+    const QSize device = device_size(area.size());
+    FXImage2.move(0, 0, device.width(), device.height());
+    FXLabel3.move(0, 0, device.width(), device.height());
+    FXImage1.set_decode_bounds(device);
+    FXImage2.set_decode_bounds(device);
 }
 
 void frmScreenSaver::cover_input(QEvent::Type type)
@@ -195,11 +205,12 @@ bool frmScreenSaver::save_as_bitmap(const core::PictureObject& picture, const st
     if (qt_picture == nullptr) {
         return false;
     }
-    // The window's own picture becomes the snapshot, at the screen's size.
-    const QImage scene = qt_picture->image().size() == screen_area().size()
+    // The window's own picture becomes the snapshot, at the screen's size
+    // in device pixels.
+    const QSize screen = device_size(screen_area().size());
+    const QImage scene = qt_picture->image().size() == screen
                              ? qt_picture->image()
-                             : qt_picture->image().scaled(screen_area().size(), Qt::IgnoreAspectRatio,
-                                                          Qt::SmoothTransformation);
+                             : qt_picture->image().scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return WriteBitmapAtomically(scene, path);
 }
 

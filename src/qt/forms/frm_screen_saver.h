@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cmath>
+
 namespace framory::core {
 struct Program;
 }
@@ -22,7 +24,8 @@ class TitleLock;
 // monitor and kept above other windows unless it runs as the configuration
 // dialog's preview. Given a screen lock, a real show also locks the screen
 // with it while it runs. It lays out the components, runs the two timers
-// and hands every event to the show's rules. The window measures in pixels.
+// and hands every event to the show's rules. The window measures in device
+// pixels.
 class frmScreenSaver : public QWidget, public core::ShowWindow {
     Q_OBJECT
 
@@ -37,8 +40,10 @@ public:
     core::ScreenSaverShow& show_rules() { return m_show; }
 
     // ShowWindow
-    double inner_width() override { return width(); }
-    double inner_height() override { return height(); }
+    // The window measures in device pixels, so pictures are placed and drawn
+    // at the screen's own resolution whatever its device pixel ratio.
+    double inner_width() override { return std::round(width() * devicePixelRatioF()); }
+    double inner_height() override { return std::round(height() * devicePixelRatioF()); }
     double left() override { return 0; }
     double top() override { return 0; }
     bool maximised() override;
@@ -76,6 +81,7 @@ private:
     QRect screen_area() const;
     void follow_primary_screen();
     void cover_input(QEvent::Type type);
+    QSize device_size(QSize logical) const;
 
     core::Program& m_program;
     core::ScreenSaverShow m_show;

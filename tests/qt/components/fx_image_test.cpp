@@ -1,10 +1,12 @@
 #include "qt/components/qt_fx_image.h"
+#include "qt/components/qt_fx_label.h"
 
 #include "component_test_support.h"
 #include "media/effects/palette.h"
 #include "qt/components/image_bridge.h"
 #include "../platform/temp_folder.h"
 
+#include <QBackingStore>
 #include <QTest>
 #include <QWidget>
 
@@ -19,6 +21,15 @@ using framory::testing::ChannelDistance;
 using framory::testing::Quarters;
 using framory::testing::RunEventsUntil;
 using framory::testing::TempFolder;
+
+// What the window hands to the window system: its backing store, once the
+// pending repaints are done.
+QImage window_pixels(QWidget& window)
+{
+    QCoreApplication::processEvents();
+    const auto* store = dynamic_cast<const QImage*>(window.backingStore()->paintDevice());
+    return store != nullptr ? store->copy() : QImage();
+}
 
 class FXImageTest : public ::testing::Test {
 protected:
@@ -200,6 +211,112 @@ TEST_F(FXImageTest, PreparedFileLoadsFromTheWorker)
     image.set_file_name(png_path());
     EXPECT_EQ(image.decode_ahead().hits(), 1);
     EXPECT_EQ(image.natural_width(), 200);
+}
+
+// Run with the device pixel ratio of the screen (ctest runs it at 1 and at 2).
+TEST_F(FXImageTest, DrawsEveryDevicePixelAtAnyPixelRatio)
+{
+    const double ratio = window.devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR")) {
+        ASSERT_EQ(ratio, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    // One-pixel red and white stripes, shown at their own size in device
+    // pixels, at device positions that fall on and between logical pixels.
+    QImage stripes(101, 61, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x) {
+        for (int y = 0; y < stripes.height(); ++y) {
+            stripes.setPixel(x, y, x % 2 == 0 ? 0xffff0000u : 0xffffffffu);
+        }
+    }
+    const std::string path = (folder.path() / "stripes.png").string();
+    ASSERT_TRUE(stripes.save(QString::fromStdString(path), "PNG"));
+    QtFXImage image(&window, 1.0, PixelKind::Device);
+    image.set_file_name(path);
+    image.set_effect(0);
+    for (const QPoint at : {QPoint(40, 20), QPoint(33, 21), QPoint(58, 27)}) {
+        image.move(at.x(), at.y(), 101, 61);
+        image.show();
+        EXPECT_EQ(image.component_width(), 101);
+        const QImage screen = window_pixels(window);
+        ASSERT_EQ(screen.width(), std::lround(400 * ratio));
+        for (int x = 0; x < 101; ++x) {
+            ASSERT_EQ(screen.pixel(at.x() + x, at.y() + 30), stripes.pixel(x, 30))
+                << "column " << x << " at " << at.x();
+        }
+        EXPECT_EQ(screen.pixel(at.x() - 1, at.y() + 30), 0xff000000u) << "left of the picture";
+        EXPECT_EQ(screen.pixel(at.x() + 101, at.y() + 30), 0xff000000u) << "right of the picture";
+        EXPECT_EQ(screen.pixel(at.x() + 50, at.y() - 1), 0xff000000u) << "above the picture";
+        EXPECT_EQ(screen.pixel(at.x() + 50, at.y() + 61), 0xff000000u) << "below the picture";
+    }
+    // A frame's sizes are logical pixels: a line of 1 is as wide as one
+    // logical pixel.
+    image.set_outer_size(1);
+    image.set_outer_colour(9);
+    image.move(40, 20, 101, 61);
+    image.refresh();
+    const QImage framed = window_pixels(window);
+    const int line = static_cast<int>(std::lround(ratio));
+    for (int x = 0; x < line; ++x) {
+        EXPECT_EQ(framed.pixel(40 + x, 50), media::PaletteColour(9)) << "the outer line, pixel " << x;
+    }
+    EXPECT_NE(framed.pixel(40 + line, 50), media::PaletteColour(9)) << "the picture inside the line";
+}
+
+TEST_F(FXImageTest, EffectFramesRepaintOnlyWhatChangedAndTheScreenEndsOnTheFrame)
+{
+    const std::string second = (folder.path() / "second.png").string();
+    ASSERT_TRUE(Quarters(200, 100).mirrored(true, true).save(QString::fromStdString(second), "PNG"));
+    QtFXImage image(&window);
+    image.move(30, 20, 300, 200);
+    // A wipe, blinds, a fade, a mosaic, a shape, a slide and a dissolve.
+    for (const int effect : {1, 16, 36, 41, 68, 74, 110}) {
+        image.set_effect(0);
+        image.set_file_name(png_path());
+        image.show();
+        const std::int64_t presented = image.effect_frames_presented();
+        image.set_drawing(false);
+        image.set_file_name(second);
+        image.set_drawing(true);
+        image.set_effect(effect);
+        image.set_effect_grain(5);
+        image.set_effect_pace(5);
+        image.refresh();
+        ASSERT_TRUE(RunEventsUntil([&] { return !image.effect_running(); }));
+        const QImage screen = window_pixels(window);
+        const media::Image& frame = image.shown_frame();
+        const QPoint origin = image.pos() * image.pixel_ratio();
+        int wrong = 0;
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                wrong += screen.pixel(origin.x() + x, origin.y() + y) != frame.at(x, y) ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "effect " << effect;
+        EXPECT_GT(image.effect_frames_presented(), presented) << "effect " << effect;
+        EXPECT_LE(ChannelDistance(frame.at(10, 10), 0xff0000ffu), 8) << "the new picture, effect " << effect;
+    }
+}
+
+TEST_F(FXImageTest, ATransitionStartsFromTheFillUnderItOnceThatHasEnded)
+{
+    QtFXLabel background(&window);
+    background.move(0, 0, 400, 300);
+    background.set_gradient_colour(1);
+    background.show();
+    background.set_gradient_colour(12);
+    background.set_effect(36);
+    background.set_effect_pace(25); // a second
+    background.refresh();
+    ASSERT_TRUE(background.effect_running());
+    QtFXImage image(&window);
+    image.set_file_name(png_path());
+    image.move(100, 100, 200, 100);
+    image.set_effect(1);
+    image.set_effect_pace(250); // long enough to look at its first frames
+    image.show();
+    EXPECT_FALSE(background.effect_running()) << "the fill played to its end first";
+    EXPECT_EQ(image.shown_frame().at(199, 99), media::PaletteColour(12))
+        << "the old picture of the transition is the finished fill";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "component_test_support.h"
 #include "media/effects/palette.h"
 
+#include <QFontMetrics>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -84,6 +85,39 @@ TEST(FXLabel, RedrawWithEffectRunsAndDrawingSwitchHoldsChanges)
     EXPECT_TRUE(label.effect_running());
     ASSERT_TRUE(RunEventsUntil([&] { return !label.effect_running(); }));
     EXPECT_EQ(label.shown_frame().at(5, 5), media::PaletteColour(12));
+}
+
+// Run with the device pixel ratio of the screen (ctest runs it at 1 and at 2).
+TEST(FXLabel, CaptionKeepsItsPointSizeAtAnyPixelRatio)
+{
+    QWidget window;
+    window.resize(400, 100);
+    window.show();
+    QtFXLabel label(&window, 1.0, PixelKind::Device);
+    label.set_text_size(8);
+    label.set_caption("/home/u/Pictures/sunset.jpg");
+    label.show();
+    const double ratio = label.pixel_ratio();
+    const QFontMetrics metrics(label.font());
+    // The window measures in device pixels: the label there is as many
+    // device pixels high as its text is logical pixels, times the ratio.
+    EXPECT_GE(label.component_height(), metrics.height() * ratio);
+    EXPECT_LT(label.component_height(), metrics.height() * ratio * 1.5);
+    EXPECT_EQ(label.shown_frame().height(), static_cast<int>(label.component_height()));
+    int tallest = 0;
+    const media::Image& frame = label.shown_frame();
+    for (int x = 0; x < frame.width(); ++x) {
+        int top = -1;
+        int bottom = -1;
+        for (int y = 0; y < frame.height(); ++y) {
+            if (framory::testing::ChannelDistance(frame.at(x, y), 0xffffffffu) < 60) {
+                top = top < 0 ? y : top;
+                bottom = y;
+            }
+        }
+        tallest = std::max(tallest, bottom - top + 1);
+    }
+    EXPECT_GE(tallest, metrics.capHeight() * ratio) << "the letters are drawn at the point size, in device pixels";
 }
 
 TEST(FXLabel, CaptionThatIsNotUtf8IsKept)
