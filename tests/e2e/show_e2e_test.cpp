@@ -20,6 +20,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <pwd.h>
 #include <set>
 #include <spawn.h>
@@ -214,6 +216,141 @@ TEST_F(ShowE2E, WithTheDesktopLockOnButNoPasswordTheShowEndsAtOnce)
     run("xdotool key x");
     EXPECT_EQ(show.wait_for_exit(2s), 0);
     EXPECT_FALSE(framory::qt::XWindowWithTitleExists("Screen Saver Password"));
+}
+
+// One pixel of the screen.
+QRgb screen_pixel(int x, int y)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return 0;
+    }
+    XImage* shot = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
+    const QRgb pixel = shot != nullptr ? 0xff000000u | static_cast<QRgb>(XGetPixel(shot, 0, 0)) : 0;
+    if (shot != nullptr) {
+        XDestroyImage(shot);
+    }
+    XCloseDisplay(display);
+    return pixel;
+}
+
+// Polls until `done` holds or the time is up.
+bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) {
+            return false;
+        }
+        std::this_thread::sleep_for(30ms);
+    }
+    return true;
+}
+
+// The whole settings file: one folder, then `options`.
+void settings_file(const fs::path& home, const std::string& folder, const std::string& options)
+{
+    std::ofstream(home / "config" / "Obelin Framory.ini")
+        << "[Options]\nfolders_total=1\nfolder1=" << folder << "\n" << options;
+}
+
+// The quarters picture at 85 per cent of the 1280x800 screen: 907x680 at
+// 187, 60; the red quarter is its top left.
+bool quarters_shown()
+{
+    return distance(screen_pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)) <= 16 &&
+           distance(screen_pixel(187 + 907 - 200, 60 + 680 - 150), qRgb(0, 0, 255)) <= 16;
+}
+
+TEST_F(ShowE2E, TheFirstSceneStandsOnTheGradient)
+{
+    settings_file(m_home, (m_home / "pictures").string() + "/", "scene_delay=60\ngradient=1\nscale_flag=85\n");
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    ASSERT_TRUE(wait_until(quarters_shown, 10s)) << "the first picture";
+    // Every palette colour of the background, even at the gradient's dark
+    // end, has a channel well above black.
+    for (const int x : {10, 90, 170, 1110, 1190, 1270}) {
+        for (const int y : {10, 200, 400, 600, 790}) {
+            const QRgb p = screen_pixel(x, y);
+            EXPECT_GT(std::max({qRed(p), qGreen(p), qBlue(p)}), 20) << "background at " << x << "," << y;
+        }
+    }
+}
+
+TEST_F(ShowE2E, AtPixelRatioTwoAPictureAtItsOwnSizeKeepsItsPixels)
+{
+    // One-pixel red and white stripes, 200x120, shown unscaled: centred on
+    // the 1280x800 screen at 540, 340.
+    QImage stripes(200, 120, QImage::Format_RGB32);
+    for (int x = 0; x < 200; ++x) {
+        for (int y = 0; y < 120; ++y) {
+            stripes.setPixel(x, y, x % 2 == 0 ? qRgb(255, 0, 0) : qRgb(255, 255, 255));
+        }
+    }
+    fs::remove(m_home / "pictures" / "quarters.png");
+    ASSERT_TRUE(stripes.save(QString::fromStdString((m_home / "pictures" / "stripes.png").string())));
+    settings_file(m_home, (m_home / "pictures").string() + "/",
+                  "scene_delay=60\ngradient=0\nscale_flag=0\nborder_active=0\nshow_filenames=0\n");
+    Program show({"/S"}, m_home, {"QT_SCALE_FACTOR=2"});
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    const auto stripes_on_screen = [] {
+        const QImage screen = GrabScreen();
+        for (int x = 0; x < 200; ++x) {
+            if (screen.pixel(540 + x, 400) != (x % 2 == 0 ? qRgb(255, 0, 0) : qRgb(255, 255, 255))) {
+                return false;
+            }
+        }
+        return screen.pixel(539, 400) == qRgb(0, 0, 0) && screen.pixel(740, 400) == qRgb(0, 0, 0);
+    };
+    EXPECT_TRUE(wait_until(stripes_on_screen, 10s)) << "one screen pixel for each pixel of the picture";
+}
+
+TEST_F(ShowE2E, AFolderWrittenWithoutItsSeparatorShowsItsPictures)
+{
+    settings_file(m_home, (m_home / "pictures").string(), "scene_delay=60\ngradient=0\nscale_flag=85\n");
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    EXPECT_TRUE(wait_until(quarters_shown, 10s));
+    std::ifstream ini(m_home / "config" / "Obelin Framory.ini");
+    const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("folder1=" + (m_home / "pictures").string() + "\n"), std::string::npos)
+        << "the stored folder stays as written";
+}
+
+TEST_F(ShowE2E, SequentialOrderFollowsTheNames)
+{
+    fs::remove(m_home / "pictures" / "quarters.png");
+    // In name order without regard to case: 10, apple, Banana, cherry, date.
+    const std::vector<std::pair<std::string, QRgb>> pictures = {
+        {"10.png", qRgb(255, 255, 255)}, {"apple.png", qRgb(255, 0, 0)}, {"Banana.png", qRgb(0, 255, 0)},
+        {"cherry.png", qRgb(0, 0, 255)}, {"date.png", qRgb(255, 0, 255)}};
+    for (const auto& [name, colour] : pictures) {
+        QImage picture(160, 90, QImage::Format_RGB32);
+        picture.fill(colour);
+        ASSERT_TRUE(picture.save(QString::fromStdString((m_home / "pictures" / name).string())));
+    }
+    settings_file(m_home, (m_home / "pictures").string() + "/",
+                  "scene_delay=1\ngradient=0\nscale_flag=85\nrandom_order=0\nshow_filenames=0\neffect_delay=2\n"
+                  "effect_speed=1\n");
+    Program show({"/S"}, m_home);
+    ASSERT_TRUE(wait_for_window(true, 5s));
+    // The picture at the centre of the screen, one after another.
+    std::vector<std::size_t> seen;
+    const auto next_picture = [&] {
+        const QRgb p = screen_pixel(640, 400);
+        for (std::size_t i = 0; i < pictures.size(); ++i) {
+            if (distance(p, pictures[i].second) <= 8 && (seen.empty() || seen.back() != i)) {
+                seen.push_back(i);
+            }
+        }
+        return seen.size() >= 6;
+    };
+    ASSERT_TRUE(wait_until(next_picture, 60s)) << seen.size() << " pictures seen";
+    for (std::size_t k = 1; k < seen.size(); ++k) {
+        EXPECT_EQ(seen[k], (seen[k - 1] + 1) % pictures.size())
+            << pictures[seen[k]].first << " after " << pictures[seen[k - 1]].first;
+    }
 }
 
 // A private CUPS server with a PDF printer (cups-pdf), started for the test
