@@ -92,23 +92,6 @@ TEST_F(FXImageTest, StretchesThePictureIntoItsRectangleInsideTheFrame)
     EXPECT_LE(ChannelDistance(frame.at(280, 20), 0xff00ff00u), 8);
 }
 
-TEST_F(FXImageTest, EffectPlaysOverTimeAndEndsOnTheNewPicture)
-{
-    QtFXImage image(&window);
-    image.set_file_name(png_path());
-    image.move(0, 0, 200, 100);
-    image.set_effect(1);
-    image.set_effect_grain(4);
-    image.set_effect_pace(5); // 200 ms
-    image.show();
-    EXPECT_TRUE(image.effect_running());
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(RunEventsUntil([&] { return !image.effect_running(); }));
-    EXPECT_GE(clock.elapsed(), 150);
-    EXPECT_LE(ChannelDistance(image.shown_frame().at(180, 90), 0xff0000ffu), 8);
-}
-
 TEST_F(FXImageTest, CancelInputLandsTheEffectOnItsFinalFrame)
 {
     struct Case {
