@@ -10,6 +10,7 @@
 #include <QPainter>
 
 #include "screen_pixels.h"
+#include "support/x_session.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -20,7 +21,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <pwd.h>
 #include <set>
 #include <spawn.h>
@@ -38,6 +38,7 @@ using namespace std::chrono_literals;
 constexpr const char* kTitle = "screen saver running";
 
 using framory::testing::GrabScreen;
+using framory::testing::WaitUntil;
 constexpr auto distance = framory::testing::ColourDistance;
 
 // The real program with the test's own folders; HOME too, since the
@@ -217,35 +218,6 @@ TEST_F(ShowE2E, WithTheDesktopLockOnButNoPasswordTheShowEndsAtOnce)
     EXPECT_FALSE(framory::qt::XWindowWithTitleExists("Screen Saver Password"));
 }
 
-// One pixel of the screen.
-QRgb screen_pixel(int x, int y)
-{
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return 0;
-    }
-    XImage* shot = XGetImage(display, DefaultRootWindow(display), x, y, 1, 1, AllPlanes, ZPixmap);
-    const QRgb pixel = shot != nullptr ? 0xff000000u | static_cast<QRgb>(XGetPixel(shot, 0, 0)) : 0;
-    if (shot != nullptr) {
-        XDestroyImage(shot);
-    }
-    XCloseDisplay(display);
-    return pixel;
-}
-
-// Polls until `done` holds or the time is up.
-bool wait_until(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(30ms);
-    }
-    return true;
-}
-
 // The whole settings file: one folder, then `options`.
 void settings_file(const fs::path& home, const std::string& folder, const std::string& options)
 {
@@ -257,8 +229,9 @@ void settings_file(const fs::path& home, const std::string& folder, const std::s
 // 187, 60; the red quarter is its top left.
 bool quarters_shown()
 {
-    return distance(screen_pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)) <= 16 &&
-           distance(screen_pixel(187 + 907 - 200, 60 + 680 - 150), qRgb(0, 0, 255)) <= 16;
+    const QImage screen = GrabScreen();
+    return distance(screen.pixel(187 + 200, 60 + 150), qRgb(255, 0, 0)) <= 16 &&
+           distance(screen.pixel(187 + 907 - 200, 60 + 680 - 150), qRgb(0, 0, 255)) <= 16;
 }
 
 TEST_F(ShowE2E, TheFirstSceneStandsOnTheGradient)
@@ -266,12 +239,13 @@ TEST_F(ShowE2E, TheFirstSceneStandsOnTheGradient)
     settings_file(m_home, (m_home / "pictures").string() + "/", "scene_delay=60\ngradient=1\nscale_flag=85\n");
     Program show({"/S"}, m_home);
     ASSERT_TRUE(wait_for_window(true, 5s));
-    ASSERT_TRUE(wait_until(quarters_shown, 10s)) << "the first picture";
+    ASSERT_TRUE(WaitUntil(quarters_shown, 10s)) << "the first picture";
     // Every palette colour of the background, even at the gradient's dark
     // end, has a channel well above black.
+    const QImage screen = GrabScreen();
     for (const int x : {10, 90, 170, 1110, 1190, 1270}) {
         for (const int y : {10, 200, 400, 600, 790}) {
-            const QRgb p = screen_pixel(x, y);
+            const QRgb p = screen.pixel(x, y);
             EXPECT_GT(std::max({qRed(p), qGreen(p), qBlue(p)}), 20) << "background at " << x << "," << y;
         }
     }
@@ -302,7 +276,7 @@ TEST_F(ShowE2E, AtPixelRatioTwoAPictureAtItsOwnSizeKeepsItsPixels)
         }
         return screen.pixel(539, 400) == qRgb(0, 0, 0) && screen.pixel(740, 400) == qRgb(0, 0, 0);
     };
-    EXPECT_TRUE(wait_until(stripes_on_screen, 10s)) << "one screen pixel for each pixel of the picture";
+    EXPECT_TRUE(WaitUntil(stripes_on_screen, 10s)) << "one screen pixel for each pixel of the picture";
 }
 
 TEST_F(ShowE2E, AFolderWrittenWithoutItsSeparatorShowsItsPictures)
@@ -310,7 +284,7 @@ TEST_F(ShowE2E, AFolderWrittenWithoutItsSeparatorShowsItsPictures)
     settings_file(m_home, (m_home / "pictures").string(), "scene_delay=60\ngradient=0\nscale_flag=85\n");
     Program show({"/S"}, m_home);
     ASSERT_TRUE(wait_for_window(true, 5s));
-    EXPECT_TRUE(wait_until(quarters_shown, 10s));
+    EXPECT_TRUE(WaitUntil(quarters_shown, 10s));
 }
 
 TEST_F(ShowE2E, SequentialOrderFollowsTheNames)
@@ -333,7 +307,7 @@ TEST_F(ShowE2E, SequentialOrderFollowsTheNames)
     // The picture at the centre of the screen, one after another.
     std::vector<std::size_t> seen;
     const auto next_picture = [&] {
-        const QRgb p = screen_pixel(640, 400);
+        const QRgb p = GrabScreen().pixel(640, 400);
         for (std::size_t i = 0; i < pictures.size(); ++i) {
             if (distance(p, pictures[i].second) <= 8 && (seen.empty() || seen.back() != i)) {
                 seen.push_back(i);
@@ -341,7 +315,7 @@ TEST_F(ShowE2E, SequentialOrderFollowsTheNames)
         }
         return seen.size() >= 6;
     };
-    ASSERT_TRUE(wait_until(next_picture, 60s)) << seen.size() << " pictures seen";
+    ASSERT_TRUE(WaitUntil(next_picture, 60s)) << seen.size() << " pictures seen";
     for (std::size_t k = 1; k < seen.size(); ++k) {
         EXPECT_EQ(seen[k], (seen[k - 1] + 1) % pictures.size())
             << pictures[seen[k]].first << " after " << pictures[seen[k - 1]].first;

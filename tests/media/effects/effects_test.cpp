@@ -241,7 +241,6 @@ TEST(Effects, ChangedAreasAreTheTilesThatChanged)
     const std::vector<Case> cases = {
         {"nothing", {}, 64, {}},
         {"one pixel", {{5, 7, 1, 1}}, 64, {{0, 0, 128, 32}}},
-        {"a tile's last pixel", {{127, 31, 1, 1}}, 64, {{0, 0, 128, 32}}},
         {"the frame's last pixel", {{299, 99, 1, 1}}, 64, {{256, 96, 44, 4}}},
         {"neighbours in a row join", {{120, 40, 20, 1}}, 64, {{0, 32, 256, 32}}},
         {"a wiped column", {{130, 0, 4, 100}}, 64,
