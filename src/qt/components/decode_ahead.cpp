@@ -1,34 +1,20 @@
 #include "qt/components/decode_ahead.h"
 
 #include <algorithm>
-#include <cmath>
 #include <sys/stat.h>
 
 namespace framory::qt {
 
-media::Size DecodeAhead::FitWithin(media::Size natural, media::Size bounds)
+namespace {
+
+DecodeAhead::Reply cancelled()
 {
-    if (natural.width <= 0 || natural.height <= 0) {
-        return {};
-    }
-    if (bounds.width <= 0 || bounds.height <= 0 ||
-        (natural.width <= bounds.width && natural.height <= bounds.height)) {
-        return natural;
-    }
-    const double scale = std::min(static_cast<double>(bounds.width) / natural.width,
-                                  static_cast<double>(bounds.height) / natural.height);
-    return {std::max(1, static_cast<int>(std::lround(natural.width * scale))),
-            std::max(1, static_cast<int>(std::lround(natural.height * scale)))};
+    static const DecodeAhead::Reply reply = std::make_shared<const media::DecodeReply>(
+        media::Interrupted(media::Interruption::Cancelled, "a newer request replaced this one"));
+    return reply;
 }
 
-media::DecodeResult DecodeAhead::DecodeFitted(const std::string& path, media::Size bounds)
-{
-    const media::DecodeResult probe = media::ProbeFile(path);
-    if (!probe.ok()) {
-        return probe;
-    }
-    return media::DecodeFile(path, FitWithin(probe.natural, bounds));
-}
+} // namespace
 
 std::optional<DecodeAhead::Identity> DecodeAhead::IdentityOf(const std::string& path)
 {
@@ -41,28 +27,97 @@ std::optional<DecodeAhead::Identity> DecodeAhead::IdentityOf(const std::string& 
                     static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
 }
 
-DecodeAhead::DecodeAhead() : m_thread([this] { run(); }) {}
+DecodeAhead::DecodeAhead(std::unique_ptr<media::DecodeService> service)
+    : m_service(std::move(service)), m_thread([this] { run(); })
+{
+}
 
 DecodeAhead::~DecodeAhead()
 {
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
+        if (m_working) {
+            *m_working->cancel = true;
+        }
     }
     m_wake.notify_all();
     m_thread.join();
 }
 
-void DecodeAhead::request(const std::string& path, media::Size bounds)
+DecodeAhead::Ticket DecodeAhead::request(const std::string& path, media::Size bounds)
 {
+    auto ticket = std::make_shared<Pending>();
     {
         std::lock_guard lock(m_mutex);
-        if (m_done && m_done->path == path && m_done->bounds == bounds && m_done->identity == IdentityOf(path)) {
-            return;
+        if (m_working && m_working->same(path, bounds)) {
+            m_working->waiting.push_back(ticket);
+            return ticket;
         }
-        m_queued = Job{path, bounds};
+        if (m_queued && m_queued->same(path, bounds)) {
+            m_queued->waiting.push_back(ticket);
+            return ticket;
+        }
+        if (m_queued) {
+            answer_all(m_queued->waiting, cancelled());
+        }
+        if (m_working && !m_working->same(path, bounds)) {
+            *m_working->cancel = true;
+        }
+        m_queued = Job{path, bounds, {ticket}};
     }
     m_wake.notify_all();
+    return ticket;
+}
+
+DecodeAhead::Reply DecodeAhead::answer(const Ticket& ticket) const
+{
+    std::lock_guard lock(m_mutex);
+    return ticket->reply;
+}
+
+void DecodeAhead::cancel(const Ticket& ticket)
+{
+    std::lock_guard lock(m_mutex);
+    const auto drop = [&](std::optional<Job>& job) {
+        if (!job) {
+            return false;
+        }
+        std::erase(job->waiting, ticket);
+        return job->waiting.empty();
+    };
+    if (drop(m_queued)) {
+        m_queued.reset();
+    }
+    if (drop(m_working)) {
+        *m_working->cancel = true;
+    }
+}
+
+void DecodeAhead::set_display_profile(std::vector<std::uint8_t> icc)
+{
+    std::lock_guard lock(m_mutex);
+    m_profile = std::move(icc);
+}
+
+void DecodeAhead::set_answered(std::function<void()> callback)
+{
+    std::lock_guard lock(m_mutex);
+    m_answered = std::move(callback);
+}
+
+int DecodeAhead::decodes() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_decodes;
+}
+
+void DecodeAhead::answer_all(std::vector<Ticket>& waiting, const Reply& reply)
+{
+    for (const Ticket& ticket : waiting) {
+        ticket->reply = reply;
+    }
+    waiting.clear();
 }
 
 void DecodeAhead::run()
@@ -71,47 +126,38 @@ void DecodeAhead::run()
     for (;;) {
         m_wake.wait(lock, [this] { return m_stop || m_queued.has_value(); });
         if (m_stop) {
+            if (m_queued) {
+                answer_all(m_queued->waiting, cancelled());
+            }
             return;
         }
         m_working = std::move(m_queued);
         m_queued.reset();
-        const Job job = *m_working;
+        const media::DecodeRequest request{m_working->path, m_working->bounds, m_profile};
+        const std::shared_ptr<std::atomic<bool>> cancel = m_working->cancel;
+        const std::optional<Done> kept = m_done;
         lock.unlock();
-        // The identity is read before decoding: a change during the decode
-        // then shows as a mismatch and the file is decoded again.
-        Done done{job.path, job.bounds, IdentityOf(job.path), DecodeFitted(job.path, job.bounds)};
+        // The file's identity is read before decoding: a change during the
+        // decode then shows as a mismatch next time.
+        const std::optional<Identity> identity = IdentityOf(request.path);
+        const bool unchanged = kept && kept->path == request.path && kept->bounds == request.bounds && identity &&
+                               kept->identity == identity;
+        Reply reply = unchanged ? kept->reply : std::make_shared<const media::DecodeReply>(m_service->Decode(request, *cancel));
         lock.lock();
-        m_done = std::move(done);
+        if (!unchanged) {
+            ++m_decodes;
+            // Cancelled and unavailable are no answers about the file.
+            const media::Interruption why = reply->interruption;
+            if (why != media::Interruption::Cancelled && why != media::Interruption::Unavailable) {
+                m_done = Done{request.path, request.bounds, identity, reply};
+            }
+        }
+        answer_all(m_working->waiting, reply);
         m_working.reset();
-        m_finished.notify_all();
-    }
-}
-
-media::DecodeResult DecodeAhead::take(const std::string& path, media::Size bounds)
-{
-    {
-        std::unique_lock lock(m_mutex);
-        // A request for this very file, queued or under way, is waited for
-        // rather than decoded a second time.
-        const auto pending = [&](const std::optional<Job>& job) {
-            return job && job->path == path && job->bounds == bounds;
-        };
-        m_finished.wait(lock, [&] { return !pending(m_queued) && !pending(m_working); });
-        if (m_done && m_done->path == path && m_done->bounds == bounds && m_done->identity &&
-            m_done->identity == IdentityOf(path)) {
-            ++m_hits;
-            // The entry stays: the same picture may be shown again (a list
-            // of one picture reloads it every cycle).
-            return m_done->result;
+        if (m_answered) {
+            m_answered();
         }
     }
-    return DecodeFitted(path, bounds);
-}
-
-int DecodeAhead::hits() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_hits;
 }
 
 } // namespace framory::qt

@@ -8,10 +8,12 @@
 
 #include <QBackingStore>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace framory::qt {
@@ -192,7 +194,8 @@ TEST_F(FXImageTest, PreparedFileLoadsFromTheWorker)
     image.set_decode_bounds(QSize(100, 100));
     image.prepare(png_path());
     image.set_file_name(png_path());
-    EXPECT_EQ(image.decode_ahead().hits(), 1);
+    image.set_file_name(png_path()); // a list of one picture loads it again
+    EXPECT_EQ(image.decode_ahead().decodes(), 1);
     EXPECT_EQ(image.natural_width(), 200);
 }
 
@@ -300,6 +303,92 @@ TEST_F(FXImageTest, ATransitionStartsFromTheFillUnderItOnceThatHasEnded)
     EXPECT_FALSE(background.effect_running()) << "the fill played to its end first";
     EXPECT_EQ(image.shown_frame().at(199, 99), media::PaletteColour(12))
         << "the old picture of the transition is the finished fill";
+}
+
+// The decoding helper with faults on demand (tests/media/worker).
+QtFXImage::ServiceFactory HookedHelper(std::chrono::milliseconds time_limit)
+{
+    return [time_limit] {
+        media::WorkerOptions options;
+        options.program = FRAMORY_HOOKED_WORKER;
+        options.time_limit = time_limit;
+        options.report = [](std::string_view) {};
+        return std::make_unique<media::WorkerDecodeService>(options);
+    };
+}
+
+TEST_F(FXImageTest, AFaultyFileIsAFailedLoadWhileEventsRunAndTheNextOneLoads)
+{
+    struct Case {
+        const char* name;
+        std::chrono::milliseconds helper_limit;
+        std::chrono::milliseconds load_wait;
+    };
+    // A hang outlasts the load's wait, which gives up on its own.
+    for (const Case c : {Case{"hang.png", std::chrono::minutes(10), std::chrono::milliseconds(400)},
+                         Case{"crash.png", std::chrono::seconds(5), QtFXImage::kLoadWait}}) {
+        SCOPED_TRACE(c.name);
+        QtFXImage image(&window);
+        image.set_decode_services(HookedHelper(c.helper_limit));
+        image.set_load_wait(c.load_wait);
+        const std::string bad = (folder.path() / c.name).string();
+        std::filesystem::copy_file(png_path(), bad);
+        bool timer_ran = false;
+        QTimer::singleShot(0, [&] { timer_ran = true; });
+        image.set_file_name(bad);
+        EXPECT_EQ(image.load_status(), 3);
+        EXPECT_TRUE(timer_ran) << "window events keep running while a load waits";
+        image.set_load_wait(QtFXImage::kLoadWait);
+        image.set_file_name(png_path());
+        EXPECT_EQ(image.load_status(), 0);
+        EXPECT_EQ(image.natural_width(), 200);
+    }
+}
+
+TEST_F(FXImageTest, WhatHappensWhileALoadWaitsLeavesTheLoaderStanding)
+{
+    // A window closed for good meanwhile is deleted only once the load has
+    // returned to its caller; a load begun meanwhile takes over.
+    auto* closing = new QWidget;
+    closing->setAttribute(Qt::WA_DeleteOnClose);
+    closing->show();
+    const QPointer<QtFXImage> image = new QtFXImage(closing);
+    image->set_decode_services(HookedHelper(std::chrono::minutes(10)));
+    const std::string hang = (folder.path() / "hang.png").string();
+    std::filesystem::copy_file(png_path(), hang);
+    QTimer::singleShot(0, [&] {
+        closing->close();
+        image->set_file_name(png_path());
+    });
+    image->set_file_name(hang);
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image->load_status(), 0);
+    EXPECT_EQ(image->natural_width(), 200);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(image.isNull());
+}
+
+TEST_F(FXImageTest, ARectangleLargerThanTheDecodeGetsASharperOneWithoutWaiting)
+{
+    QImage stripes(400, 200, QImage::Format_RGB32);
+    for (int x = 0; x < 400; ++x) {
+        for (int y = 0; y < 200; ++y) {
+            stripes.setPixel(x, y, x % 2 == 0 ? 0xff000000u : 0xffffffffu);
+        }
+    }
+    const std::string path = (folder.path() / "stripes.png").string();
+    ASSERT_TRUE(stripes.save(QString::fromStdString(path)));
+    window.resize(400, 200);
+    QtFXImage image(&window);
+    image.set_decode_bounds(QSize(100, 50));
+    image.set_file_name(path);
+    image.move(0, 0, 400, 200);
+    image.set_effect(0);
+    image.show(); // drawn at once from the small decode: grey
+    EXPECT_LE(ChannelDistance(image.shown_frame().at(10, 10), image.shown_frame().at(11, 10)), 40);
+    EXPECT_TRUE(RunEventsUntil(
+        [&] { return ChannelDistance(image.shown_frame().at(10, 10), image.shown_frame().at(11, 10)) > 200; },
+        20000));
 }
 
 } // namespace
