@@ -187,26 +187,45 @@ std::optional<Packet> ReceivePacket(int socket)
     return packet;
 }
 
-UniqueFd MemoryFileWith(const void* bytes, std::size_t size, const char* name)
+bool WriteAt(int fd, const void* bytes, std::size_t size)
 {
-    UniqueFd fd(::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING));
-    if (!fd.valid() || ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0) {
-        return {};
-    }
     const auto* in = static_cast<const std::uint8_t*>(bytes);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd.get(), in + done, size - done, static_cast<off_t>(done));
+        const ssize_t n = ::pwrite(fd, in + done, size - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
-            return {};
+            return false;
         }
         done += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+UniqueFd MemoryFileWith(const void* bytes, std::size_t size, const char* name)
+{
+    UniqueFd fd(::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING));
+    if (!fd.valid() || ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0 || !WriteAt(fd.get(), bytes, size)) {
+        return {};
+    }
     ::fcntl(fd.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
     return fd;
+}
+
+UniqueFd PixelFile::hold(const void* bytes, std::size_t size)
+{
+    if (!m_fd.valid()) {
+        m_fd.reset(::memfd_create("framory-picture", MFD_CLOEXEC));
+    }
+    // Cut to the picture's size: a smaller picture gives back the pages
+    // beyond it, the ones within are written over.
+    if (!m_fd.valid() || ::ftruncate(m_fd.get(), static_cast<off_t>(size)) != 0 ||
+        !WriteAt(m_fd.get(), bytes, size)) {
+        return {};
+    }
+    return UniqueFd(::fcntl(m_fd.get(), F_DUPFD_CLOEXEC, 0));
 }
 
 std::vector<std::uint8_t> WriteHello()
@@ -259,7 +278,7 @@ std::optional<WireRequest> ReadRequest(const Packet& packet)
     return wire;
 }
 
-Packet WriteReply(const WireReply& wire)
+Packet WriteReply(const WireReply& wire, PixelFile& pixels)
 {
     const DecodeResult& r = wire.result;
     const std::string_view message = std::string_view(r.message).substr(0, kMaxText);
@@ -278,7 +297,7 @@ Packet WriteReply(const WireReply& wire)
                          wire.cpu_used_ms};
     Packet packet{with_head(head, {decoder, message}), {}};
     if (r.ok() && !r.image.empty()) {
-        packet.fd = MemoryFileWith(r.image.data(), r.image.pixel_count() * sizeof(std::uint32_t), "framory-picture");
+        packet.fd = pixels.hold(r.image.data(), r.image.pixel_count() * sizeof(std::uint32_t));
     }
     return packet;
 }

@@ -58,6 +58,8 @@ std::optional<Packet> ReceivePacket(int socket);
 
 // A memory file holding `bytes`, sealed against change.
 UniqueFd MemoryFileWith(const void* bytes, std::size_t size, const char* name);
+// Writes `bytes` at the start of a file; false when it cannot.
+bool WriteAt(int fd, const void* bytes, std::size_t size);
 
 // The helper's first packet, sent once it is ready for requests.
 std::vector<std::uint8_t> WriteHello();
@@ -84,8 +86,21 @@ struct WireReply {
     DecodeResult result;
 };
 
-// The reply as a packet; the pixels go into a memory file.
-Packet WriteReply(const WireReply& reply);
+// The helper's memory file for pixels, kept from reply to reply: its pages
+// are written over rather than taken afresh (and zeroed) for every picture.
+// The program reads a reply's pixels before it sends the next request.
+class PixelFile {
+public:
+    // A descriptor of the file, holding `size` bytes from `bytes` at its
+    // start; an invalid one when there is no room.
+    UniqueFd hold(const void* bytes, std::size_t size);
+
+private:
+    UniqueFd m_fd;
+};
+
+// The reply as a packet; the pixels go into `pixels`.
+Packet WriteReply(const WireReply& reply, PixelFile& pixels);
 // Checks the reply against the request it answers and reads its pixels;
 // nothing when any part of it is wrong.
 std::optional<WireReply> ReadReply(const Packet& packet, std::uint64_t serial, Size bounds);

@@ -50,6 +50,7 @@ int ServeDecodeRequests(int socket, const std::function<void(const std::string&)
     if (!SendPacket(socket, WriteHello())) {
         return 0;
     }
+    PixelFile pixels;
     for (;;) {
         const std::optional<Packet> packet = ReceivePacket(socket);
         if (!packet) {
@@ -74,14 +75,14 @@ int ServeDecodeRequests(int socket, const std::function<void(const std::string&)
             reply.result.message = "the decoder ran out of memory";
         }
         reply.cpu_used_ms = cpu_used_ms();
-        const Packet answer = WriteReply(reply);
+        const Packet answer = WriteReply(reply, pixels);
         if (reply.result.ok() && !answer.fd.valid()) {
             // No memory file for the pixels: answered as out of memory.
             reply.out_of_memory = true;
             reply.result = {};
             reply.result.status = DecodeStatus::TooLarge;
             reply.result.message = "no room for the decoded picture";
-            if (!SendPacket(socket, WriteReply(reply).bytes)) {
+            if (!SendPacket(socket, WriteReply(reply, pixels).bytes)) {
                 return 0;
             }
             return 3;

@@ -240,7 +240,8 @@ TEST(WorkerProtocol, TheProfileTravelsAndRepliesThatDoNotAnswerAreRefused)
     reply.result.decoder = "png";
     reply.result.image = Image(4, 3, 0xff123456u);
     reply.result.image.at(3, 2) = 0xff654321u;
-    const auto packet = [&](const WireReply& r) { return WriteReply(r); };
+    PixelFile pixels;
+    const auto packet = [&](const WireReply& r) { return WriteReply(r, pixels); };
     const std::optional<WireReply> good = ReadReply(packet(reply), 7, {4, 4});
     ASSERT_TRUE(good);
     EXPECT_TRUE(good->result.image == reply.result.image);
