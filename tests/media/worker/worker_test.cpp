@@ -117,7 +117,7 @@ TEST(DecodeWorker, AFaultyDecodeIsAFailedLoadAndTheNextPictureLoads)
         // The wall clock leaves room: the CPU-time limit ends it.
         {"spin.png", 120s, 1, kWorkerMemoryLimit, Interruption::OutOfTime, DecodeStatus::Corrupt, "CPU time"},
         {"crash.png", 30s, 10, kWorkerMemoryLimit, Interruption::Crashed, DecodeStatus::Corrupt, "ended"},
-        {"grow.png", 30s, 10, 512u << 20, Interruption::OutOfMemory, DecodeStatus::TooLarge, "memory"},
+        {"grow.png", 30s, 10, 256u << 20, Interruption::OutOfMemory, DecodeStatus::TooLarge, "memory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
