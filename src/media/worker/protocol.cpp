@@ -72,13 +72,14 @@ std::optional<Head> head_of(const Packet& packet, std::uint32_t magic)
     return head;
 }
 
-// Reads exactly `size` bytes from the start of a file.
-bool read_exactly(int fd, void* into, std::size_t size)
+// Reads (pread) or writes (pwrite) exactly `size` bytes at the start of a
+// file.
+template <typename Transfer, typename Byte>
+bool whole(Transfer transfer, int fd, Byte* bytes, std::size_t size)
 {
-    auto* out = static_cast<std::uint8_t*>(into);
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pread(fd, out + done, size - done, static_cast<off_t>(done));
+        const ssize_t n = transfer(fd, bytes + done, size - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -88,6 +89,16 @@ bool read_exactly(int fd, void* into, std::size_t size)
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+bool read_exactly(int fd, void* into, std::size_t size)
+{
+    return whole(::pread, fd, static_cast<std::uint8_t*>(into), size);
+}
+
+bool write_at_start(int fd, const void* bytes, std::size_t size)
+{
+    return whole(::pwrite, fd, static_cast<const std::uint8_t*>(bytes), size);
 }
 
 bool sane_size(std::int32_t width, std::int32_t height)
@@ -187,27 +198,10 @@ std::optional<Packet> ReceivePacket(int socket)
     return packet;
 }
 
-bool WriteAt(int fd, const void* bytes, std::size_t size)
-{
-    const auto* in = static_cast<const std::uint8_t*>(bytes);
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pwrite(fd, in + done, size - done, static_cast<off_t>(done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 UniqueFd MemoryFileWith(const void* bytes, std::size_t size, const char* name)
 {
     UniqueFd fd(::memfd_create(name, MFD_CLOEXEC | MFD_ALLOW_SEALING));
-    if (!fd.valid() || ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0 || !WriteAt(fd.get(), bytes, size)) {
+    if (!fd.valid() || ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0 || !write_at_start(fd.get(), bytes, size)) {
         return {};
     }
     ::fcntl(fd.get(), F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
@@ -222,7 +216,7 @@ UniqueFd PixelFile::hold(const void* bytes, std::size_t size)
     // Cut to the picture's size: a smaller picture gives back the pages
     // beyond it, the ones within are written over.
     if (!m_fd.valid() || ::ftruncate(m_fd.get(), static_cast<off_t>(size)) != 0 ||
-        !WriteAt(m_fd.get(), bytes, size)) {
+        !write_at_start(m_fd.get(), bytes, size)) {
         return {};
     }
     return UniqueFd(::fcntl(m_fd.get(), F_DUPFD_CLOEXEC, 0));

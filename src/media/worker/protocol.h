@@ -58,8 +58,6 @@ std::optional<Packet> ReceivePacket(int socket);
 
 // A memory file holding `bytes`, sealed against change.
 UniqueFd MemoryFileWith(const void* bytes, std::size_t size, const char* name);
-// Writes `bytes` at the start of a file; false when it cannot.
-bool WriteAt(int fd, const void* bytes, std::size_t size);
 
 // The helper's first packet, sent once it is ready for requests.
 std::vector<std::uint8_t> WriteHello();
