@@ -137,10 +137,10 @@ void BM_DecodeToScreen(benchmark::State& state)
 // A 57-byte PNG whose text chunk claims 2 GB.
 fs::path write_text_bomb()
 {
-    const unsigned char bytes[] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                   0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0, 0x90, 0x77, 0x53, 0xde,
-                                   0x7f, 0xff, 0xff, 0xff, 't', 'E', 'X', 't', 'C', 'o', 'm', 'm', 'e', 'n', 't',
-                                   0, 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
+    const unsigned char bytes[] = {0x89, 'P',  'N',  'G',  0x0d, 0x0a, 0x1a, 0x0a, 0,   0,   0,   13,  'I', 'H', 'D',
+                                   'R',  0,    0,    0,    1,    0,    0,    0,    1,   8,   2,   0,   0,   0,   0x90,
+                                   0x77, 0x53, 0xde, 0x7f, 0xff, 0xff, 0xff, 't',  'E', 'X', 't', 'C', 'o', 'm', 'm',
+                                   'e',  'n',  't',  0,    'x',  'x',  'x',  'x',  'x', 'x', 'x', 'x'};
     const fs::path path = g_folder / "text_bomb.png";
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
     return path;
@@ -161,8 +161,7 @@ void print_refusals()
             best = std::min(best, ms_since(start));
         }
         std::printf("  %-38s %8.2f ms  %s: %s\n", file.filename().c_str(), best,
-                    std::string(framory::media::StatusName(reply.result.status)).c_str(),
-                    reply.result.message.c_str());
+                    std::string(framory::media::StatusName(reply.result.status)).c_str(), reply.result.message.c_str());
     }
 }
 

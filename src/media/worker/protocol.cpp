@@ -58,8 +58,7 @@ std::vector<std::uint8_t> with_head(const Head& head, std::initializer_list<std:
     return bytes;
 }
 
-template <typename Head>
-std::optional<Head> head_of(const Packet& packet, std::uint32_t magic)
+template <typename Head> std::optional<Head> head_of(const Packet& packet, std::uint32_t magic)
 {
     Head head{};
     if (packet.bytes.size() < sizeof head) {
@@ -74,8 +73,7 @@ std::optional<Head> head_of(const Packet& packet, std::uint32_t magic)
 
 // Reads (pread) or writes (pwrite) exactly `size` bytes at the start of a
 // file.
-template <typename Transfer, typename Byte>
-bool whole(Transfer transfer, int fd, Byte* bytes, std::size_t size)
+template <typename Transfer, typename Byte> bool whole(Transfer transfer, int fd, Byte* bytes, std::size_t size)
 {
     std::size_t done = 0;
     while (done < size) {
@@ -320,8 +318,8 @@ std::optional<WireReply> ReadReply(const Packet& packet, std::uint64_t serial, S
         return packet.fd.valid() ? std::nullopt : std::optional<WireReply>(std::move(wire));
     }
     // Pixels: within the budget and the bounds asked for, and all there.
-    const bool within_bounds = bounds.width <= 0 || bounds.height <= 0 ||
-                               (head->width <= bounds.width && head->height <= bounds.height);
+    const bool within_bounds =
+        bounds.width <= 0 || bounds.height <= 0 || (head->width <= bounds.width && head->height <= bounds.height);
     if (!sane_size(head->width, head->height) || !within_bounds || !packet.fd.valid()) {
         return std::nullopt;
     }

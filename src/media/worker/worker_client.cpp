@@ -114,10 +114,7 @@ std::string FindDecodeWorker()
     return {};
 }
 
-WorkerDecodeService::WorkerDecodeService(WorkerOptions options)
-    : m_options(std::move(options))
-{
-}
+WorkerDecodeService::WorkerDecodeService(WorkerOptions options) : m_options(std::move(options)) {}
 
 WorkerDecodeService::~WorkerDecodeService()
 {
@@ -203,8 +200,7 @@ bool WorkerDecodeService::spawn(std::string& problem)
         return false;
     }
     // The limits are in place before the helper is sent its first file.
-    const bool limited = set_limit(pid, RLIMIT_CORE, 0) &&
-                         set_limit(pid, RLIMIT_CPU, m_options.cpu_lifetime_seconds) &&
+    const bool limited = set_limit(pid, RLIMIT_CORE, 0) && set_limit(pid, RLIMIT_CPU, m_options.cpu_lifetime_seconds) &&
                          (kSanitized || set_limit(pid, RLIMIT_AS, m_options.memory_limit));
     std::lock_guard lock(m_state);
     m_pid = pid;
@@ -284,8 +280,7 @@ WorkerDecodeService::Wait WorkerDecodeService::wait_readable(Clock::time_point d
         }
         pollfd fds[2] = {{m_socket.get(), POLLIN, 0}, {m_output.get(), POLLIN, 0}};
         const auto wait = std::min<Clock::duration>(deadline - now, kWatchInterval);
-        const int ready =
-            ::poll(fds, 2, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
+        const int ready = ::poll(fds, 2, static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
         if (ready < 0 && errno != EINTR) {
             return Wait::Failed;
         }
@@ -340,7 +335,8 @@ DecodeReply WorkerDecodeService::wait_for_reply(const DecodeRequest& request, st
         stop();
         report("framory: " + one_line(request.path, kMaxReport) + ": the decoder took longer than " +
                seconds_text(m_options.time_limit) + " and was stopped");
-        return Interrupted(Interruption::OutOfTime, "the decoder took longer than " + seconds_text(m_options.time_limit));
+        return Interrupted(Interruption::OutOfTime,
+                           "the decoder took longer than " + seconds_text(m_options.time_limit));
     case Wait::OutOfMemory:
         ::kill(m_pid, SIGKILL);
         return after_end(request.path, true);
@@ -404,12 +400,12 @@ DecodeReply WorkerDecodeService::after_end(const std::string& path, bool killed_
         reply = Interrupted(Interruption::OutOfMemory, "the decoder went over its memory limit of " +
                                                            std::to_string(m_options.memory_limit >> 20) + " MB");
     } else if (reaped == pid && WIFSIGNALED(status) && WTERMSIG(status) == SIGXCPU) {
-        reply = Interrupted(Interruption::OutOfTime, "the decoder went over its CPU time of " +
-                                                         std::to_string(m_options.cpu_seconds) + " s");
+        reply = Interrupted(Interruption::OutOfTime,
+                            "the decoder went over its CPU time of " + std::to_string(m_options.cpu_seconds) + " s");
     } else if (reaped == pid && WIFSIGNALED(status)) {
-        reply = Interrupted(Interruption::Crashed,
-                            std::string("the decoder ended on signal ") + std::to_string(WTERMSIG(status)) + " (" +
-                                ::strsignal(WTERMSIG(status)) + ")");
+        reply = Interrupted(Interruption::Crashed, std::string("the decoder ended on signal ") +
+                                                       std::to_string(WTERMSIG(status)) + " (" +
+                                                       ::strsignal(WTERMSIG(status)) + ")");
     } else if (reaped == pid && WIFEXITED(status)) {
         reply = Interrupted(Interruption::Crashed,
                             "the decoder ended with exit code " + std::to_string(WEXITSTATUS(status)));

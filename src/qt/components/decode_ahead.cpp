@@ -142,7 +142,8 @@ void DecodeAhead::run()
         const std::optional<Identity> identity = IdentityOf(request.path);
         const bool unchanged = kept && kept->path == request.path && kept->bounds == request.bounds && identity &&
                                kept->identity == identity;
-        Reply reply = unchanged ? kept->reply : std::make_shared<const media::DecodeReply>(m_service->Decode(request, *cancel));
+        Reply reply =
+            unchanged ? kept->reply : std::make_shared<const media::DecodeReply>(m_service->Decode(request, *cancel));
         lock.lock();
         if (!unchanged) {
             ++m_decodes;

@@ -35,8 +35,8 @@ struct Reports {
     {
         for (const std::string& line : lines) {
             EXPECT_TRUE(line.starts_with("framory: ")) << line;
-            EXPECT_EQ(std::count_if(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }),
-                      0)
+            EXPECT_EQ(
+                std::count_if(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }), 0)
                 << line;
         }
     }
@@ -81,10 +81,10 @@ TEST(DecodeWorker, GivesWhatDecodingInProcessGivesAndStaysBetweenPictures)
     Reports reports;
     WorkerDecodeService helper(Options(FRAMORY_DECODE_WORKER, reports));
     InProcessDecodeService here;
-    for (const char* file : {"good/png/basn6a08_rgba.png", "good/jpg/exif_orientation_6.jpg", "good/tif/hopper_lzw.tif",
-                             "good/gif/hopper.gif", "broken/jpeg_truncated_baseline_half.jpg",
-                             "broken/png_truncated_half.png", "broken/zero_bytes.jpg",
-                             "broken/png_bomb_header_100000x100000.png", "good/png/none.png"}) {
+    for (const char* file :
+         {"good/png/basn6a08_rgba.png", "good/jpg/exif_orientation_6.jpg", "good/tif/hopper_lzw.tif",
+          "good/gif/hopper.gif", "broken/jpeg_truncated_baseline_half.jpg", "broken/png_truncated_half.png",
+          "broken/zero_bytes.jpg", "broken/png_bomb_header_100000x100000.png", "good/png/none.png"}) {
         for (const Size bounds : {Size{}, Size{61, 45}}) {
             const std::string path = (kPictures / file).string();
             const DecodeReply there = Decode(helper, path, bounds);
@@ -175,10 +175,10 @@ TEST(DecodeWorker, HostileFilesLeaveTheProgramsMemoryAlone)
     // A PNG of 57 bytes whose text chunk claims 2 GB.
     const fs::path text_bomb = folder.path() / "text_bomb.png";
     {
-        const unsigned char bytes[] = {0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                       0, 0, 0, 1, 0, 0, 0, 1, 8, 2, 0, 0, 0, 0x90, 0x77, 0x53, 0xde,
-                                       0x7f, 0xff, 0xff, 0xff, 't', 'E', 'X', 't', 'C', 'o', 'm', 'm', 'e', 'n', 't',
-                                       0, 'x', 'x', 'x', 'x', 'x', 'x', 'x', 'x'};
+        const unsigned char bytes[] = {
+            0x89, 'P', 'N', 'G', 0x0d, 0x0a, 0x1a, 0x0a, 0,   0,   0,    13,   'I',  'H',  'D',  'R',  0,    0,    0,
+            1,    0,   0,   0,   1,    8,    2,    0,    0,   0,   0x90, 0x77, 0x53, 0xde, 0x7f, 0xff, 0xff, 0xff, 't',
+            'E',  'X', 't', 'C', 'o',  'm',  'm',  'e',  'n', 't', 0,    'x',  'x',  'x',  'x',  'x',  'x',  'x',  'x'};
         std::ofstream(text_bomb, std::ios::binary).write(reinterpret_cast<const char*>(bytes), sizeof bytes);
         ASSERT_EQ(fs::file_size(text_bomb), 57u);
     }

@@ -1,9 +1,9 @@
 #include "qt/components/decode_ahead.h"
 
+#include "../platform/temp_folder.h"
 #include "component_test_support.h"
 #include "media/worker/worker_client.h"
 #include "support/wait_until.h"
-#include "../platform/temp_folder.h"
 
 #include <gtest/gtest.h>
 
