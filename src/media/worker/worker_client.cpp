@@ -101,17 +101,8 @@ std::string FindDecodeWorker()
 {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec) {
-        return {};
-    }
-    const std::filesystem::path folder = self.parent_path();
-    for (const std::filesystem::path& candidate :
-         {folder / kWorkerName, folder / ".." / "libexec" / "framory" / kWorkerName}) {
-        if (::access(candidate.c_str(), X_OK) == 0) {
-            return candidate.lexically_normal().string();
-        }
-    }
-    return {};
+    const std::filesystem::path helper = self.parent_path() / kWorkerName;
+    return !ec && ::access(helper.c_str(), X_OK) == 0 ? helper.string() : std::string();
 }
 
 WorkerDecodeService::WorkerDecodeService(WorkerOptions options) : m_options(std::move(options)) {}

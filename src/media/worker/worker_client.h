@@ -44,9 +44,8 @@ struct WorkerOptions {
     std::function<void(std::string_view line)> report;
 };
 
-// The decoding helper beside the running program (the build's bin/ folder),
-// else where the installation puts it (../libexec/framory/ from the
-// program's folder); empty when neither exists.
+// The decoding helper beside the running program, where the build and the
+// installation put it; empty when it is not there.
 std::string FindDecodeWorker();
 
 // Decodes in a helper process started with posix_spawn (never a fork of
