@@ -1,5 +1,7 @@
 #include "qt/forms/frm_screen_saver.h"
 
+#include "qt/platform/display_profile.h"
+
 #include "core/startup/main.h"
 #include "core/startup/program.h"
 #include "qt/platform/screen_lock.h"
@@ -80,6 +82,11 @@ frmScreenSaver::frmScreenSaver(core::Program& program, SoundOutput& sound, core:
     setGeometry(area);
     FXImage1.set_decode_bounds(device_size(area.size()));
     FXImage2.set_decode_bounds(device_size(area.size()));
+    // Pictures end in the screen's own colours where the desktop publishes
+    // its profile, otherwise in sRGB.
+    const std::vector<std::uint8_t> profile = DisplayIccProfile();
+    FXImage1.set_display_profile(profile);
+    FXImage2.set_display_profile(profile);
 }
 
 frmScreenSaver::~frmScreenSaver() = default;

@@ -1,5 +1,7 @@
 #include "qt/forms/hosted_show.h"
 
+#include "qt/platform/display_profile.h"
+
 #include "core/startup/program.h"
 
 #include <QCloseEvent>
@@ -52,6 +54,9 @@ HostedShowWindow::HostedShowWindow(core::Program& program, SoundOutput& sound, c
     if (m_display != nullptr && m_host == 0) {
         m_host = static_cast<std::uint32_t>(DefaultRootWindow(m_display));
     }
+    const std::vector<std::uint8_t> profile = DisplayIccProfile(m_display);
+    FXImage1.set_display_profile(profile);
+    FXImage2.set_display_profile(profile);
 }
 
 HostedShowWindow::~HostedShowWindow()
