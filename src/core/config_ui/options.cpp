@@ -1,6 +1,6 @@
 #include "core/config_ui/options.h"
 
-#include "core/settings/settings.h"
+#include "core/settings/schema.h"
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
 
@@ -8,22 +8,61 @@
 
 namespace framory::core {
 
-const std::array<OptionGroupInfo, kOptionGroupCount> kOptionGroups{{
-    {OptionGroup::Scale, "Frame1", "Scale pictures to:", ""},
-    {OptionGroup::Border, "Frame2", "Display border around pictures?", ""},
-    {OptionGroup::Sound, "Frame3", "Sound", ""},
-    {OptionGroup::Wallpaper, "Frame7", "Save as wallpaper upon exit?", ""},
-    {OptionGroup::CancelMode, "Frame5", "Cancel video effect when:",
+namespace {
+
+constexpr std::int16_t Stored(CancelMode mode)
+{
+    return static_cast<std::int16_t>(mode);
+}
+
+// A slider and the field it sets; the ends are the field's.
+struct SliderInfo {
+    Slider slider;
+    const StoredField* field;
+    int initial;
+    int small_step;
+    int large_step;
+};
+
+// The picture duration moves by a second per arrow click and by five
+// seconds per click beside the thumb: fine tuning stays at hand, and the
+// 5-to-60 range is crossed in eleven page clicks.
+constexpr std::array<SliderInfo, 3> kSliders{{
+    {Slider::HScroll1, &FieldOf("scene_delay"), 10, 1, 5},
+    {Slider::HScroll2, &FieldOf("effect_grain"), 7, 1, 1},
+    {Slider::HScroll3, &FieldOf("effect_delay"), 10, 1, 1},
+}};
+static_assert(std::ranges::all_of(kSliders, [](const SliderInfo& info) {
+    return info.field->slider.has_value() && info.field->width != Width::Text;
+}));
+
+const SliderInfo& info_of(Slider slider)
+{
+    return kSliders.at(static_cast<std::size_t>(slider));
+}
+
+const StoredField& field_of(OptionGroup group)
+{
+    return *GroupInfo(group).field;
+}
+
+} // namespace
+
+constinit const std::array<OptionGroupInfo, kOptionGroupCount> kOptionGroups{{
+    {OptionGroup::Scale, &FieldOf("scale_flag"), "Frame1", "Scale pictures to:", ""},
+    {OptionGroup::Border, &FieldOf("border_active"), "Frame2", "Display border around pictures?", ""},
+    {OptionGroup::Sound, &FieldOf("sound_on"), "Frame3", "Sound", ""},
+    {OptionGroup::Wallpaper, &FieldOf("wallpaper"), "Frame7", "Save as wallpaper upon exit?", ""},
+    {OptionGroup::CancelMode, &FieldOf("cancel_mode"), "Frame5", "Cancel video effect when:",
      "This adjusts how to stop a video effect so you can exit out of the screen saver quicker"},
-    {OptionGroup::EffectSpeed, "Frame4", "Overall speed of video effects", ""},
-    {OptionGroup::Gradient, "Frame9", "Gradient background fades",
+    {OptionGroup::EffectSpeed, &FieldOf("effect_speed"), "Frame4", "Overall speed of video effects", ""},
+    {OptionGroup::Gradient, &FieldOf("gradient"), "Frame9", "Gradient background fades",
      "Background gradient fills look best in color modes higher than 256 colors."},
-    {OptionGroup::PictureOrder, "Frame10", "Display Pictures:", ""},
+    {OptionGroup::PictureOrder, &FieldOf("random_order"), "Frame10", "Display Pictures:", ""},
 }};
 
 // "Mid screen" stores 85 although its tooltip speaks of 80%: the show uses
-// the stored number. The speeds run backwards, and the cancel modes are the
-// components' own codes.
+// the stored number. The speeds run backwards.
 const std::array<OptionButton, 19> kOptionButtons{{
     {14, OptionGroup::Scale, 0, "Off", "Turn picture scaling off"},
     {7, OptionGroup::Scale, 85, "Mid screen",
@@ -37,9 +76,9 @@ const std::array<OptionButton, 19> kOptionButtons{{
     {1, OptionGroup::Sound, 0, "Off", "Click here to turn off the sound during the screen saver"},
     {10, OptionGroup::Wallpaper, 1, "Yes", ""},
     {11, OptionGroup::Wallpaper, 0, "No", ""},
-    {15, OptionGroup::CancelMode, 4, "Any key press", ""},
-    {16, OptionGroup::CancelMode, 7, "A mouse move", ""},
-    {17, OptionGroup::CancelMode, 9, "A key press or a mouse move", ""},
+    {15, OptionGroup::CancelMode, Stored(CancelMode::AnyKey), "Any key press", ""},
+    {16, OptionGroup::CancelMode, Stored(CancelMode::MouseMove), "A mouse move", ""},
+    {17, OptionGroup::CancelMode, Stored(CancelMode::KeyOrMouse), "A key press or a mouse move", ""},
     {3, OptionGroup::EffectSpeed, 3, "Slow", ""},
     {4, OptionGroup::EffectSpeed, 2, "Normal", ""},
     {5, OptionGroup::EffectSpeed, 1, "Fast", ""},
@@ -63,30 +102,7 @@ const OptionButton* FindOptionButton(int number)
     return found == kOptionButtons.end() ? nullptr : &*found;
 }
 
-std::int16_t& OptionField(Settings& settings, OptionGroup group)
-{
-    switch (group) {
-    case OptionGroup::Scale:
-        return settings.scale_flag;
-    case OptionGroup::Border:
-        return settings.border_active;
-    case OptionGroup::Sound:
-        return settings.sound_on;
-    case OptionGroup::Wallpaper:
-        return settings.wallpaper;
-    case OptionGroup::CancelMode:
-        return settings.cancel_mode;
-    case OptionGroup::EffectSpeed:
-        return settings.effect_speed;
-    case OptionGroup::Gradient:
-        return settings.gradient;
-    case OptionGroup::PictureOrder:
-        break;
-    }
-    return settings.random_order;
-}
-
-std::optional<int> ButtonForValue(OptionGroup group, std::int16_t value)
+std::optional<int> ButtonForValue(OptionGroup group, std::int32_t value)
 {
     for (const OptionButton& button : kOptionButtons) {
         if (button.group == group && button.value == value) {
@@ -98,18 +114,14 @@ std::optional<int> ButtonForValue(OptionGroup group, std::int16_t value)
 
 SliderRange RangeOf(Slider slider)
 {
-    switch (slider) {
-    case Slider::HScroll1:
-        // The picture duration moves by a second per arrow click and by five
-        // seconds per click beside the thumb: fine tuning stays at hand, and
-        // the 5-to-60 range is crossed in eleven page clicks.
-        return {5, 60, 10, 1, 5};
-    case Slider::HScroll2:
-        return {2, 15, 7, 1, 1};
-    case Slider::HScroll3:
-        break;
-    }
-    return {2, 20, 10, 1, 1};
+    const SliderInfo& info = info_of(slider);
+    const SliderBounds bounds = *info.field->slider;
+    return {bounds.minimum, bounds.maximum, info.initial, info.small_step, info.large_step};
+}
+
+const StoredField& SliderField(Slider slider)
+{
+    return *info_of(slider).field;
 }
 
 int SliderPosition(Slider slider, std::int32_t stored)
@@ -155,17 +167,14 @@ void OptionsDialog::show_group(OptionGroup group)
     // A value that no button stands for (only an edited store holds one)
     // leaves the group unselected and the field as it was, so it is saved
     // back unchanged unless the user picks a button.
-    if (const std::optional<int> button = ButtonForValue(group, OptionField(m_program.settings, group))) {
+    if (const std::optional<int> button = ButtonForValue(group, NumberOf(m_program.settings, field_of(group)))) {
         m_window.select_button(*button);
     }
 }
 
 void OptionsDialog::show_slider(Slider slider)
 {
-    Settings& settings = m_program.settings;
-    const std::int32_t stored = slider == Slider::HScroll1   ? settings.scene_delay
-                                : slider == Slider::HScroll2 ? settings.effect_grain
-                                                             : settings.effect_delay;
+    const std::int32_t stored = NumberOf(m_program.settings, SliderField(slider));
     // A stored value outside the slider's range (only an edited store holds
     // one) puts the thumb at the nearer end but is neither changed nor saved
     // as that end: opening the dialog to change something else must not
@@ -188,25 +197,16 @@ void OptionsDialog::Form_Unload()
 void OptionsDialog::Option_Click(int number)
 {
     if (const OptionButton* button = FindOptionButton(number)) {
-        OptionField(m_program.settings, button->group) = button->value;
+        SetNumber(m_program.settings, field_of(button->group), button->value);
     }
 }
 
 void OptionsDialog::HScroll_Change(Slider slider, int position)
 {
-    Settings& settings = m_program.settings;
-    switch (slider) {
-    case Slider::HScroll1:
+    if (slider == Slider::HScroll1) {
         m_window.set_duration_text(DurationText(position));
-        settings.scene_delay = position;
-        break;
-    case Slider::HScroll2:
-        settings.effect_grain = static_cast<std::int16_t>(position);
-        break;
-    case Slider::HScroll3:
-        settings.effect_delay = static_cast<std::int16_t>(position);
-        break;
     }
+    SetNumber(m_program.settings, SliderField(slider), position);
 }
 
 void OptionsDialog::Command2_Click()

@@ -16,6 +16,7 @@ namespace framory::core {
 
 struct Program;
 struct Settings;
+struct StoredField;
 
 inline constexpr std::string_view kOptionsCaption = "Screen Saver Options";
 
@@ -34,20 +35,12 @@ constexpr bool IsNtFamily(std::int32_t platform_id)
 }
 
 // The framed groups of option buttons, each bound to one settings field.
-enum class OptionGroup {
-    Scale,       // scale_flag
-    Border,      // border_active
-    Sound,       // sound_on
-    Wallpaper,   // wallpaper
-    CancelMode,  // cancel_mode
-    EffectSpeed, // effect_speed
-    Gradient,    // gradient
-    PictureOrder // random_order
-};
+enum class OptionGroup { Scale, Border, Sound, Wallpaper, CancelMode, EffectSpeed, Gradient, PictureOrder };
 inline constexpr int kOptionGroupCount = 8;
 
 struct OptionGroupInfo {
     OptionGroup group;
+    const StoredField* field; // the settings field the group edits
     std::string_view frame;   // the frame's control name
     std::string_view caption; // the frame's caption
     std::string_view tooltip; // empty: none
@@ -74,17 +67,14 @@ const OptionGroupInfo& GroupInfo(OptionGroup group);
 // The button with the number, or nothing when no such button exists.
 const OptionButton* FindOptionButton(int number);
 
-// The settings field a group edits.
-std::int16_t& OptionField(Settings& settings, OptionGroup group);
-
 // The button of the group that stands for the value, or nothing when no
 // button of the group stores that value.
-std::optional<int> ButtonForValue(OptionGroup group, std::int16_t value);
+std::optional<int> ButtonForValue(OptionGroup group, std::int32_t value);
 
 enum class Slider {
-    HScroll1, // picture duration, scene_delay
-    HScroll2, // effect grain, effect_grain
-    HScroll3  // effect delay, effect_delay
+    HScroll1, // picture duration
+    HScroll2, // effect grain
+    HScroll3  // effect delay
 };
 
 struct SliderRange {
@@ -95,7 +85,11 @@ struct SliderRange {
     int large_step; // a click beside the thumb or Page Up / Page Down
 };
 
+// The ends come from the settings field the slider sets.
 SliderRange RangeOf(Slider slider);
+
+// The settings field a slider sets.
+const StoredField& SliderField(Slider slider);
 
 // Where a slider rests for a stored value: the value itself when it lies in
 // the slider's range, else the nearer end.

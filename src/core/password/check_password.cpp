@@ -22,15 +22,14 @@ void CheckPassword::Form_Load()
 
 void CheckPassword::Form_Unload()
 {
-    m_program.show.prompt_state = 0;
+    m_program.show.dismissal.prompt_closed();
     HidePointer(m_cursor);
 }
 
 void CheckPassword::Command1_Click()
 {
     if (UpperWindows1252(m_window.typed_text()) == UpperWindows1252(m_program.password.plain_password)) {
-        m_program.show.prompt_state = 0;
-        m_program.show.exit_now = 1;
+        m_program.show.dismissal.password_accepted();
         m_window.close();
         return;
     }
@@ -60,11 +59,7 @@ void CheckPassword::Timer1_Timer()
 
 void CheckPassword::give_up()
 {
-    ShowState& show = m_program.show;
-    show.prompt_state = 0;
-    show.dismiss_request = 0;
-    show.move_count = 0;
-    show.move_window_end = 0;
+    m_program.show.dismissal.prompt_given_up();
     m_window.close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/components/platform.h"
 #include "core/password/scramble.h"
+#include "core/settings/schema.h"
 #include "core/startup/program.h"
 
 #include <algorithm>
@@ -11,9 +12,6 @@
 namespace framory::core {
 
 namespace {
-
-const std::string kConfig{kConfigSection};
-const std::string kOptions{kOptionsSection};
 
 template <typename Int>
 Int parse_stored(std::string_view text, Int fallback)
@@ -42,26 +40,11 @@ Int parse_stored(std::string_view text, Int fallback)
     return value;
 }
 
-std::string folder_key(int position)
-{
-    return "folder" + std::to_string(position);
-}
-
 // When the list is empty, the show takes the Windows directory.
 void apply_default_list(Program& program)
 {
     program.folders[1] = WithTrailingSeparator(program.windows_dir);
     program.folders.folders_total = 1;
-}
-
-std::int16_t read16(SettingsStore& store, const char* key, std::int16_t fallback)
-{
-    return ParseStored16(store.read(kOptions, key, std::to_string(fallback)), fallback);
-}
-
-void write_number(SettingsStore& store, const char* key, std::int32_t value)
-{
-    store.write(kOptions, key, std::to_string(value));
 }
 
 } // namespace
@@ -101,29 +84,31 @@ std::string FolderOfFile(std::string_view file_path)
 void LoadSettings(Program& program, SettingsStore& store)
 {
     Settings& s = program.settings;
-
-    s.install_path = WithTrailingSeparator(store.read(kConfig, "install_path", "empty"));
     program.frame = FrameValues{};
-    s.dir_path = WithTrailingSeparator(program.program_folder);
+    for (const StoredField& field : kStoredFields) {
+        switch (field.role) {
+        case Role::InstallPath:
+            s.*field.text = WithTrailingSeparator(ReadStored(store, field));
+            break;
+        case Role::DirPath:
+            s.*field.text = WithTrailingSeparator(program.program_folder);
+            break;
+        case Role::Option:
+            ReadOption(s, field, store);
+            break;
+        case Role::Password:
+        case Role::FolderCount:
+        case Role::FolderEntry:
+            break; // read after the record, below
+        }
+    }
 
-    s.show_filenames = read16(store, "show_filenames", 1);
-    s.random_order = read16(store, "random_order", 0);
-    s.effect_grain = read16(store, "effect_grain", 7);
-    s.effect_delay = read16(store, "effect_delay", 10);
-    s.effect_speed = read16(store, "effect_speed", 2);
-    s.scene_delay = ParseStored32(store.read(kOptions, "scene_delay", "5"), 5);
-    s.scale_flag = read16(store, "scale_flag", 100);
-    s.border_active = read16(store, "border_active", 1);
-    s.sound_on = read16(store, "sound_on", 1);
-    s.wallpaper = read16(store, "wallpaper", 0);
-    s.gradient = read16(store, "gradient", 1);
-    s.cancel_mode = read16(store, "cancel_mode", 7);
-
-    program.password.stored_password = store.read(kOptions, "misc", "");
+    program.password.stored_password = ReadStored(store, FieldOf(Role::Password));
     UnscramblePassword(program.password);
 
+    const StoredField& count = FieldOf(Role::FolderCount);
     FolderList& folders = program.folders;
-    folders.folders_total = ParseStored32(store.read(kOptions, "folders_total", "0"), 0);
+    folders.folders_total = ParseStored32(ReadStored(store, count), count.default_number);
     if (folders.folders_total == 0) {
         apply_default_list(program);
         return;
@@ -135,7 +120,7 @@ void LoadSettings(Program& program, SettingsStore& store)
         folders.folders_total = FolderList::kCapacity;
     }
     for (int i = 1; i <= folders.usable_count(); ++i) {
-        folders[i] = store.read(kOptions, folder_key(i), "");
+        folders[i] = ReadStored(store, FieldOf(Role::FolderEntry), i);
     }
 }
 
@@ -144,29 +129,28 @@ void SaveSettings(Program& program, SettingsStore& store)
     const Settings& s = program.settings;
     StoreWriteGroup group(store);
 
-    store.write(kOptions, "dir_path", s.dir_path);
-    write_number(store, "show_filenames", s.show_filenames);
-    write_number(store, "random_order", s.random_order);
-    write_number(store, "effect_grain", s.effect_grain);
-    write_number(store, "effect_delay", s.effect_delay);
-    write_number(store, "effect_speed", s.effect_speed);
-    write_number(store, "scene_delay", s.scene_delay);
-    write_number(store, "scale_flag", s.scale_flag);
-    write_number(store, "border_active", s.border_active);
-    write_number(store, "wallpaper", s.wallpaper);
-    write_number(store, "gradient", s.gradient);
-    write_number(store, "cancel_mode", s.cancel_mode);
-    write_number(store, "sound_on", s.sound_on);
+    for (const SaveOrder pass : {SaveOrder::InTableOrder, SaveOrder::AfterTheOtherOptions}) {
+        for (const StoredField& field : kStoredFields) {
+            if (field.save_order != pass) {
+                continue;
+            }
+            if (field.role == Role::DirPath) {
+                WriteStored(store, field, s.*field.text);
+            } else if (field.role == Role::Option) {
+                WriteOption(s, field, store);
+            }
+        }
+    }
 
     ScramblePassword(program.password);
-    store.write(kOptions, "misc", program.password.stored_password);
+    WriteStored(store, FieldOf(Role::Password), program.password.stored_password);
 
     if (program.folders.folders_total == 0) {
         apply_default_list(program);
     }
-    write_number(store, "folders_total", program.folders.folders_total);
+    WriteStored(store, FieldOf(Role::FolderCount), std::to_string(program.folders.folders_total));
     for (int i = 1; i <= program.folders.usable_count(); ++i) {
-        store.write(kOptions, folder_key(i), program.folders[i]);
+        WriteStored(store, FieldOf(Role::FolderEntry), program.folders[i], i);
     }
 }
 

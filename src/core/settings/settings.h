@@ -14,25 +14,50 @@ inline constexpr std::string_view kApplicationName = "Obelin Framory";
 inline constexpr std::string_view kConfigSection = "Config";
 inline constexpr std::string_view kOptionsSection = "Options";
 
-// Every persistent option, one field per settings key, with its default.
+// Every persistent option, one field per settings key. Keys, sections and
+// defaults are written once, in the schema (core/settings/schema.h); a
+// fresh record holds the defaults (a field without a row would hold 0).
 struct Settings {
-    std::string install_path = "empty"; // "Config"; read only, held with a trailing separator
-    std::string dir_path;                // written by SaveSettings, replaced at every load
-    std::int16_t show_filenames = 1;
-    std::int16_t random_order = 0;
-    std::int16_t effect_grain = 7;
-    std::int16_t effect_delay = 10;
-    std::int16_t effect_speed = 2;
-    std::int32_t scene_delay = 5;
-    std::int16_t scale_flag = 100;
-    std::int16_t border_active = 1;
-    std::int16_t sound_on = 1;
-    std::int16_t wallpaper = 0;
-    std::int16_t gradient = 1;
-    std::int16_t cancel_mode = 7;
+    Settings();
+
+    std::string install_path; // "Config"; read only, held with a trailing separator
+    std::string dir_path;     // written by SaveSettings, replaced at every load
+    std::int16_t show_filenames{};
+    std::int16_t random_order{};
+    std::int16_t effect_grain{};
+    std::int16_t effect_delay{};
+    std::int16_t effect_speed{};
+    std::int32_t scene_delay{};
+    std::int16_t scale_flag{};
+    std::int16_t border_active{};
+    std::int16_t sound_on{};
+    std::int16_t wallpaper{};
+    std::int16_t gradient{};
+    std::int16_t cancel_mode{}; // a CancelMode, or any other stored number
 
     bool operator==(const Settings&) const = default;
 };
+
+// The inputs that cut a running transition effect short, by the numbers
+// `cancel_mode` stores. A stored number that no name covers is kept, saved
+// back and handed to the components as it is; it cuts nothing short.
+enum class CancelMode : std::int16_t {
+    AnyKey = 4,
+    MouseMove = 7,
+    KeyOrMouse = 9,
+};
+
+constexpr bool CancelsOnKey(std::int32_t cancel_mode)
+{
+    return cancel_mode == static_cast<std::int32_t>(CancelMode::AnyKey) ||
+           cancel_mode == static_cast<std::int32_t>(CancelMode::KeyOrMouse);
+}
+
+constexpr bool CancelsOnMouseMove(std::int32_t cancel_mode)
+{
+    return cancel_mode == static_cast<std::int32_t>(CancelMode::MouseMove) ||
+           cancel_mode == static_cast<std::int32_t>(CancelMode::KeyOrMouse);
+}
 
 // The ten fixed frame values, set at every load and never stored. Colours
 // are indexes into the 16-colour palette.

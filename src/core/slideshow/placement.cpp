@@ -5,10 +5,7 @@
 
 namespace framory::core {
 
-namespace {
-
-// The nearest whole number, halves to the even neighbour, held to 32 bits.
-std::int32_t round_even(double value)
+std::int32_t NearestWhole(double value)
 {
     const double r = std::nearbyint(value);
     if (!(r > static_cast<double>(std::numeric_limits<std::int32_t>::min()))) {
@@ -19,8 +16,6 @@ std::int32_t round_even(double value)
     }
     return static_cast<std::int32_t>(r);
 }
-
-} // namespace
 
 PictureRect PlacePicture(ScaleToArea scale_to_area, float area_top, float area_left, float area_height,
                          float area_width, std::int32_t picture_height, std::int32_t picture_width,
@@ -70,7 +65,7 @@ PictureRect PlacePicture(ScaleToArea scale_to_area, float area_top, float area_l
     if (top < 0) {
         top = 0;
     }
-    return {round_even(left), round_even(top), round_even(w), round_even(h)};
+    return {NearestWhole(left), NearestWhole(top), NearestWhole(w), NearestWhole(h)};
 }
 
 } // namespace framory::core

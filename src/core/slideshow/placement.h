@@ -17,6 +17,11 @@ struct PictureRect {
 // and only shrink a picture that is larger than the area.
 enum class ScaleToArea : std::int16_t { ShrinkOnly = 0, Scale = 1 };
 
+// The nearest whole number, halves to the even neighbour, held to 32 bits:
+// how places, sizes and the show's deadlines (whole seconds since midnight)
+// are rounded.
+std::int32_t NearestWhole(double value);
+
 // Keeps the picture's aspect ratio and centres it in the area. A picture
 // without height has no aspect ratio; it gets an empty rectangle at the
 // area's origin, so nothing is drawn.

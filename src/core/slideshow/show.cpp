@@ -8,33 +8,15 @@
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
 
-#include <cmath>
-#include <limits>
-
 namespace framory::core {
 
 namespace {
 
 constexpr int kTimer2IntervalMs = 500;
-constexpr int kMovesThatDismiss = 12;
-constexpr int kMoveWindowSeconds = 2;
 constexpr int kBackgroundGrain = 12;
 constexpr int kBackgroundPace = 60;
 constexpr int kBackgroundSmoothness = 200;
 constexpr int kMessageGrain = 10;
-
-// The nearest whole number, halves to the even neighbour, held to 32 bits.
-std::int32_t round_to_int32(double seconds)
-{
-    const double r = std::nearbyint(seconds);
-    if (!(r >= static_cast<double>(std::numeric_limits<std::int32_t>::min()))) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    if (r > static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    return static_cast<std::int32_t>(r);
-}
 
 std::string upper_last_three(const std::string& name)
 {
@@ -70,7 +52,7 @@ void ScreenSaverShow::request_dismiss()
     if (m_hosted) {
         return; // the host ends a hosted show
     }
-    m_program.show.dismiss_request = 1;
+    m_program.show.dismissal.request();
 }
 
 void ScreenSaverShow::Form_Load()
@@ -84,8 +66,7 @@ void ScreenSaverShow::Form_Load()
     m_c.image1.set_effect_cancel(settings.cancel_mode);
     m_c.label1.set_effect_cancel(settings.cancel_mode);
     m_c.label3.set_effect_cancel(settings.cancel_mode);
-    show.prompt_state = 0;
-    show.exit_now = 0;
+    show.dismissal.reset();
     if (!m_hosted) {
         HidePointer(m_s.cursor);
     }
@@ -98,9 +79,6 @@ void ScreenSaverShow::Form_Load()
         SaverStateOn(m_s.saver);
     }
     InitEffectTable(show.effect_table);
-    show.dismiss_request = 0;
-    show.move_count = 0;
-    show.move_window_end = 0;
     show.next_audio_request = 1;
 
     m_s.random.reseed_from_clock();
@@ -112,7 +90,7 @@ void ScreenSaverShow::Form_Load()
         show.current_picture = 1;
         m_previous_picture = 1;
     }
-    show.cycle_state = 0;
+    show.cycle_state = CycleState::Load;
 
     const BackgroundFill fill = DrawBackground(settings.gradient, m_s.random);
     m_c.label3.set_gradient_colour(fill.colour);
@@ -205,8 +183,8 @@ void ScreenSaverShow::print_screen()
         }
         show.picture_rect = PlacePicture(ScaleToArea::Scale, 0.0f, 0.0f, static_cast<float>(page_height),
                                          static_cast<float>(page_width),
-                                         round_to_int32(m_s.screen.screen_height_twips()),
-                                         round_to_int32(m_s.screen.screen_width_twips()), 90);
+                                         NearestWhole(m_s.screen.screen_height_twips()),
+                                         NearestWhole(m_s.screen.screen_width_twips()), 90);
         return true;
     });
     printer_step([&] {
@@ -226,17 +204,7 @@ void ScreenSaverShow::CountMouseMove()
     if (m_hosted) {
         return;
     }
-    ShowState& show = m_program.show;
-    ++show.move_count;
-    if (show.move_count > kMovesThatDismiss) {
-        show.dismiss_request = 1;
-        return;
-    }
-    const double now = clock();
-    if (now > static_cast<double>(show.move_window_end)) {
-        show.move_count = 0;
-        show.move_window_end = round_to_int32(now + kMoveWindowSeconds);
-    }
+    m_program.show.dismissal.count_move(clock());
 }
 
 void ScreenSaverShow::Timer1_Timer()
@@ -246,31 +214,28 @@ void ScreenSaverShow::Timer1_Timer()
     }
     m_in_tick = true;
     ShowState& show = m_program.show;
-    if (show.exit_now != 0) {
+    if (show.dismissal.exit_now()) {
         close_show();
         return;
     }
     switch (show.cycle_state) {
-    case 0:
+    case CycleState::Load:
         state_load();
         break;
-    case 1:
+    case CycleState::Hold:
         state_hold();
         break;
-    case 2:
+    case CycleState::Clear:
         state_clear();
         break;
-    case 3:
+    case CycleState::Caption:
         state_caption();
         break;
-    case 4:
+    case CycleState::Arm:
         arm_hold();
         break;
-    case 5:
-        show.cycle_state = 4;
-        break;
-    default:
-        show.cycle_state = 0;
+    case CycleState::Pause:
+        show.cycle_state = CycleState::Arm;
         break;
     }
     m_in_tick = false;
@@ -313,7 +278,7 @@ void ScreenSaverShow::state_load()
     m_new_size = false; // this picture is placed in the window's size now
     if (show.start_error > 0) {
         m_chosen_ahead.reset();
-        show.cycle_state = 3;
+        show.cycle_state = CycleState::Caption;
         return;
     }
     const Choice choice = m_chosen_ahead ? *m_chosen_ahead : choose_next_picture();
@@ -348,7 +313,7 @@ void ScreenSaverShow::state_load()
         image.bring_to_front();
         image.hide();
         let_messages_run();
-        show.cycle_state = 3;
+        show.cycle_state = CycleState::Caption;
         return;
     }
 
@@ -384,7 +349,7 @@ void ScreenSaverShow::state_load()
     image.bring_to_front();
     image.show();
     let_messages_run();
-    show.cycle_state = 3;
+    show.cycle_state = CycleState::Caption;
 }
 
 void ScreenSaverShow::state_hold()
@@ -402,11 +367,11 @@ void ScreenSaverShow::state_hold()
     // Past midnight the clock starts again from 0, and a deadline set
     // before lies too far ahead: it is set again from now.
     if (static_cast<double>(show.next_change) - t > static_cast<double>(delay)) {
-        show.next_change = round_to_int32(clock() + static_cast<double>(delay));
+        show.next_change = NearestWhole(clock() + static_cast<double>(delay));
     }
     if (clock() > static_cast<double>(show.next_change) || m_new_size) {
         show.holding = 0;
-        show.cycle_state = 2;
+        show.cycle_state = CycleState::Clear;
     }
 }
 
@@ -417,7 +382,7 @@ void ScreenSaverShow::state_clear()
     m_c.image1.hide();
     m_c.label1.hide();
     repaint_background();
-    m_program.show.cycle_state = 0;
+    m_program.show.cycle_state = CycleState::Load;
 }
 
 void ScreenSaverShow::repaint_background()
@@ -472,7 +437,7 @@ void ScreenSaverShow::state_caption()
         if (m_c.image1.load_status() != 0) {
             message(path + kNotLoadedSuffix);
         } else if (settings.show_filenames == 0) {
-            show.cycle_state = 5;
+            show.cycle_state = CycleState::Pause;
             return;
         } else {
             show.caption_text = path;
@@ -490,27 +455,27 @@ void ScreenSaverShow::state_caption()
     caption.show();
     caption.bring_to_front();
     let_messages_run();
-    show.cycle_state = 5;
+    show.cycle_state = CycleState::Pause;
 }
 
 void ScreenSaverShow::arm_hold()
 {
-    m_program.show.next_change = round_to_int32(clock() + static_cast<double>(m_program.settings.scene_delay));
-    m_program.show.cycle_state = 1;
+    m_program.show.next_change = NearestWhole(clock() + static_cast<double>(m_program.settings.scene_delay));
+    m_program.show.cycle_state = CycleState::Hold;
 }
 
 void ScreenSaverShow::dismissal_check()
 {
-    ShowState& show = m_program.show;
-    if (show.dismiss_request == 1 && show.prompt_state == 0) {
+    Dismissal& dismissal = m_program.show.dismissal;
+    if (dismissal.decision_due()) {
         if (!m_s.password_switch.DesktopPasswordOn()) {
-            show.exit_now = 1;
+            dismissal.allow_exit();
             return;
         }
         if (m_program.password.plain_password.empty()) {
-            show.exit_now = 1;
+            dismissal.allow_exit();
         } else {
-            show.prompt_state = 1;
+            dismissal.open_prompt();
             m_s.prompt.show_modal(m_program);
         }
     }

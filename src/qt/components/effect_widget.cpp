@@ -1,5 +1,6 @@
 #include "qt/components/effect_widget.h"
 
+#include "core/settings/settings.h"
 #include "media/effects/effects.h"
 #include "qt/components/image_bridge.h"
 
@@ -395,7 +396,7 @@ bool EffectWidget::eventFilter(QObject* watched, QEvent* event)
 {
     const bool key = event->type() == QEvent::KeyPress;
     const bool move = event->type() == QEvent::MouseMove;
-    if ((key && (m_cancel_mode == 4 || m_cancel_mode == 9)) || (move && (m_cancel_mode == 7 || m_cancel_mode == 9))) {
+    if ((key && core::CancelsOnKey(m_cancel_mode)) || (move && core::CancelsOnMouseMove(m_cancel_mode))) {
         finish_effect();
     }
     return QWidget::eventFilter(watched, event);

@@ -136,7 +136,7 @@ void frmScreenSaver::follow_primary_screen()
     // primary monitor changed meanwhile, the window takes its new place as
     // the next picture loads (the covers fill the rest until then).
     const QRect area = screen_area();
-    if (m_program.show.cycle_state != 0 || geometry() == area || !m_show.activated()) {
+    if (m_program.show.cycle_state != core::CycleState::Load || geometry() == area || !m_show.activated()) {
         return;
     }
     setGeometry(area);

@@ -101,7 +101,7 @@ void Win32PasswordPrompt::show_modal(core::Program& program)
         // Without its window the prompt gives up as a time-out would: the
         // show goes on and a later input asks again.
         form.rules().Timer1_Timer();
-        program.show.prompt_state = 0;
+        program.show.dismissal.prompt_closed();
         return;
     }
     Win32MovableWindow movable(window, m_screen);

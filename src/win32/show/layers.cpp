@@ -1,5 +1,6 @@
 #include "win32/show/layers.h"
 
+#include "core/settings/settings.h"
 #include "media/effects/effects.h"
 #include "win32/platform/desktop_output.h"
 
@@ -116,7 +117,7 @@ void LayerHost::cancel_effects(bool key, bool mouse_move)
 {
     for (Layer* layer : m_layers) {
         const int mode = layer->cancel_mode();
-        if ((key && (mode == 4 || mode == 9)) || (mouse_move && (mode == 7 || mode == 9))) {
+        if ((key && core::CancelsOnKey(mode)) || (mouse_move && core::CancelsOnMouseMove(mode))) {
             layer->finish_effect();
         }
     }

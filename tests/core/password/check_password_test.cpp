@@ -36,10 +36,12 @@ protected:
     void SetUp() override
     {
         program.password.plain_password = "Secret";
-        program.show.prompt_state = 1;
-        program.show.dismiss_request = 1;
-        program.show.move_count = 7;
-        program.show.move_window_end = 1234;
+        program.show.dismissal.reset();
+        program.show.dismissal.request();
+        for (int move = 0; move < 8; ++move) {
+            program.show.dismissal.count_move(1234.0);
+        }
+        program.show.dismissal.open_prompt();
         cursor.count = -1;
     }
 };
@@ -58,13 +60,13 @@ TEST_F(CheckPasswordTest, LoadIsTopMostUnlessPreviewAndShowsThePointer)
 TEST_F(CheckPasswordTest, RightPasswordInAnyCaseEndsTheShow)
 {
     for (const char* typed : {"Secret", "SECRET", "secret", "sEcReT"}) {
-        program.show.exit_now = 0;
-        program.show.prompt_state = 1;
+        program.show.dismissal.reset();
+        program.show.dismissal.open_prompt();
         window.calls.clear();
         window.text = typed;
         rules.Command1_Click();
-        EXPECT_EQ(program.show.exit_now, 1) << typed;
-        EXPECT_EQ(program.show.prompt_state, 0) << typed;
+        EXPECT_TRUE(program.show.dismissal.exit_now()) << typed;
+        EXPECT_EQ(program.show.dismissal.prompt_state(), PromptState::Closed) << typed;
         EXPECT_EQ(window.calls, std::vector<std::string>{"close"}) << typed;
     }
 }
@@ -74,7 +76,7 @@ TEST_F(CheckPasswordTest, AccentedLettersCompareWithoutCase)
     program.password.plain_password = ToWindows1252(u"\u00e9t\u00e9");
     window.text = ToWindows1252(u"\u00c9T\u00c9");
     rules.Command1_Click();
-    EXPECT_EQ(program.show.exit_now, 1);
+    EXPECT_TRUE(program.show.dismissal.exit_now());
 }
 
 TEST_F(CheckPasswordTest, WrongOrEmptyPasswordEmptiesTheBoxAndSaysSo)
@@ -83,8 +85,8 @@ TEST_F(CheckPasswordTest, WrongOrEmptyPasswordEmptiesTheBoxAndSaysSo)
         window.calls.clear();
         window.text = typed;
         rules.Command1_Click();
-        EXPECT_EQ(program.show.exit_now, 0) << typed;
-        EXPECT_EQ(program.show.prompt_state, 1) << typed;
+        EXPECT_FALSE(program.show.dismissal.exit_now()) << typed;
+        EXPECT_EQ(program.show.dismissal.prompt_state(), PromptState::Open) << typed;
         EXPECT_EQ(window.calls, (std::vector<std::string>{"clear", "wrong", "focus"})) << typed;
     }
 }
@@ -93,26 +95,26 @@ TEST_F(CheckPasswordTest, EnterActsAsOkOtherKeysPass)
 {
     window.text = "secret";
     EXPECT_EQ(rules.Text1_KeyPress('a'), 'a');
-    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_FALSE(program.show.dismissal.exit_now());
     EXPECT_EQ(rules.Text1_KeyPress(13), 0);
-    EXPECT_EQ(program.show.exit_now, 1);
+    EXPECT_TRUE(program.show.dismissal.exit_now());
 }
 
 TEST_F(CheckPasswordTest, CancelAndTimeOutClearTheDismissalAndClose)
 {
     rules.Command2_Click();
-    EXPECT_EQ(program.show.prompt_state, 0);
-    EXPECT_EQ(program.show.dismiss_request, 0);
-    EXPECT_EQ(program.show.move_count, 0);
-    EXPECT_EQ(program.show.move_window_end, 0);
-    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_EQ(program.show.dismissal.prompt_state(), PromptState::Closed);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
+    EXPECT_EQ(program.show.dismissal.move_count(), 0);
+    EXPECT_EQ(program.show.dismissal.move_window_end(), 0);
+    EXPECT_FALSE(program.show.dismissal.exit_now());
     EXPECT_EQ(window.calls, std::vector<std::string>{"close"});
 
     SetUp();
     window.calls.clear();
     rules.Timer1_Timer();
-    EXPECT_EQ(program.show.dismiss_request, 0);
-    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
+    EXPECT_FALSE(program.show.dismissal.exit_now());
     EXPECT_EQ(window.calls, std::vector<std::string>{"close"});
 }
 
@@ -120,7 +122,7 @@ TEST_F(CheckPasswordTest, UnloadHidesThePointerAgain)
 {
     cursor.count = 0;
     rules.Form_Unload();
-    EXPECT_EQ(program.show.prompt_state, 0);
+    EXPECT_EQ(program.show.dismissal.prompt_state(), PromptState::Closed);
     EXPECT_EQ(cursor.count, -1);
 }
 

@@ -246,7 +246,7 @@ protected:
     }
 
     // Runs ticks until the cycle reaches `state`, at most `limit` ticks.
-    void tick_until(int state, int limit = 20)
+    void tick_until(CycleState state, int limit = 20)
     {
         for (int i = 0; i < limit && program.show.cycle_state != state; ++i) {
             show->Timer1_Timer();
@@ -268,14 +268,14 @@ protected:
     // One whole cycle: load, caption, pause, arm, hold past its end, clear.
     void full_cycle()
     {
-        if (program.show.cycle_state == 1) {
+        if (program.show.cycle_state == CycleState::Hold) {
             clock.now += program.settings.scene_delay + 1;
         }
-        tick_until(0);
+        tick_until(CycleState::Load);
         show->Timer1_Timer(); // load
-        tick_until(1);
+        tick_until(CycleState::Hold);
         clock.now += program.settings.scene_delay + 1;
-        tick_until(0);
+        tick_until(CycleState::Load);
     }
 
     int count_calls(const std::string& call) const
@@ -300,7 +300,7 @@ TEST_F(ShowTest, LoadStepPreparesTheShow)
     EXPECT_EQ(program.show.next_audio_request, 1);
     EXPECT_EQ(program.show.current_audio, 0);
     EXPECT_EQ(program.show.current_picture, 0);
-    EXPECT_EQ(program.show.cycle_state, 0);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Load);
     EXPECT_TRUE(show->activated());
 }
 
@@ -348,7 +348,7 @@ TEST_F(ShowTest, LoadTickCallsTheComponentInOrder)
         "FXImage1.pace=12",    "FXImage1.effect=57",   "FXImage1.drawing=1",
         "FXImage1.front",      "FXImage1.show"};
     EXPECT_EQ(log.calls, expected);
-    EXPECT_EQ(program.show.cycle_state, 3);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Caption);
     EXPECT_EQ(program.show.picture_rect, (PictureRect{0, 0, 800, 600}));
 }
 
@@ -356,24 +356,25 @@ TEST_F(ShowTest, StatesFollowLoadCaptionPauseArmHoldClear)
 {
     pictures({"a.jpg", "b.jpg"});
     load();
-    std::vector<int> states;
+    std::vector<CycleState> states;
     for (int i = 0; i < 6; ++i) {
         show->Timer1_Timer();
         states.push_back(program.show.cycle_state);
     }
-    EXPECT_EQ(states, (std::vector<int>{3, 5, 4, 1, 1, 1}));
+    EXPECT_EQ(states, (std::vector<CycleState>{CycleState::Caption, CycleState::Pause, CycleState::Arm,
+                                               CycleState::Hold, CycleState::Hold, CycleState::Hold}));
     EXPECT_EQ(program.show.holding, 1);
     EXPECT_EQ(program.show.next_change, 36005);
     clock.now = 36005.0;
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 1) << "the hold ends only once the clock has passed the deadline";
+    EXPECT_EQ(program.show.cycle_state, CycleState::Hold) << "the hold ends only once the clock has passed the deadline";
     clock.now = 36005.1;
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 2);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Clear);
     EXPECT_EQ(program.show.holding, 0);
     log.clear();
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 0);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Load);
     EXPECT_EQ(log.calls.front(), "FXImage1.drawing=0");
     EXPECT_EQ(count_calls("FXLabel3.effect=36"), 1);
     EXPECT_EQ(count_calls("FXLabel3.p53=200"), 1);
@@ -433,11 +434,11 @@ TEST_F(ShowTest, NextPictureIsHandedOverAheadDuringTheHold)
     pictures({"a.jpg", "b.jpg"});
     random.draws = {0.0, 0.0}; // start before a
     load();
-    tick_until(1);
+    tick_until(CycleState::Hold);
     show->Timer1_Timer();
     EXPECT_EQ(count_calls("FXImage1.prepare=/p/b.jpg"), 1) << "once per hold";
     clock.now += 10;
-    tick_until(0);
+    tick_until(CycleState::Load);
     show->Timer1_Timer();
     EXPECT_EQ(files_loaded(), (std::vector<std::string>{"/p/a.jpg", "/p/b.jpg"}));
 }
@@ -447,15 +448,15 @@ TEST_F(ShowTest, MidnightDuringAHoldRearmsFromTheNewClock)
     pictures({"a.jpg"});
     clock.now = 86398.0;
     load();
-    tick_until(1);
+    tick_until(CycleState::Hold);
     EXPECT_EQ(program.show.next_change, 86403);
     clock.now = 1.0; // past midnight
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 1);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Hold);
     EXPECT_EQ(program.show.next_change, 6);
     clock.now = 6.5;
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 2);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Clear);
 }
 
 TEST_F(ShowTest, FailedLoadIsCaptionedWithoutEffectEvenWithFileNamesOff)
@@ -475,7 +476,7 @@ TEST_F(ShowTest, FailedLoadIsCaptionedWithoutEffectEvenWithFileNamesOff)
     EXPECT_EQ(count_calls("FXLabel1.grain=10"), 1);
     EXPECT_EQ(count_calls("FXLabel1.pace=0"), 1);
     EXPECT_EQ(count_calls("FXLabel1.show"), 1);
-    EXPECT_EQ(program.show.cycle_state, 5);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Pause);
 }
 
 TEST_F(ShowTest, FileNamesOffShowsNoCaptionForGoodPictures)
@@ -486,7 +487,7 @@ TEST_F(ShowTest, FileNamesOffShowsNoCaptionForGoodPictures)
     show->Timer1_Timer();
     log.clear();
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 5);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Pause);
     EXPECT_EQ(count_calls("FXLabel1.show"), 0);
     EXPECT_EQ(log.calls,
               (std::vector<std::string>{"FXLabel3.drawing=0", "FXImage1.drawing=0", "FXLabel1.drawing=0"}));
@@ -531,14 +532,14 @@ TEST_F(ShowTest, NoPicturesShowsTheMessageEveryCycle)
     load();
     EXPECT_EQ(program.show.start_error, 2);
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, 3);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Caption);
     EXPECT_TRUE(files_loaded().empty());
     show->Timer1_Timer();
     EXPECT_EQ(program.show.caption_text, "Framory did not find any photos! Please check config settings!");
-    tick_until(1);
+    tick_until(CycleState::Hold);
     clock.now += 10;
-    tick_until(0);
-    tick_until(5);
+    tick_until(CycleState::Load);
+    tick_until(CycleState::Pause);
     EXPECT_EQ(count_calls("FXLabel1.caption=Framory did not find any photos! Please check config settings!"), 2);
 }
 
@@ -552,7 +553,7 @@ TEST_F(ShowTest, DismissalWithTheSwitchOffEndsOnTheNextTick)
     show->Form_Click();
     const int pumps = pump.pending_runs;
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.exit_now, 1);
+    EXPECT_TRUE(program.show.dismissal.exit_now());
     EXPECT_EQ(prompt.shown, 0);
     EXPECT_EQ(pump.pending_runs - pumps, 1) << "only the load tick's pump; the check itself does not pump";
     log.clear();
@@ -569,7 +570,7 @@ TEST_F(ShowTest, DismissalWithTheSwitchOnAndNoPasswordEnds)
     char key = 'x';
     show->Form_KeyPress(key);
     show->Timer1_Timer();
-    EXPECT_EQ(program.show.exit_now, 1);
+    EXPECT_TRUE(program.show.dismissal.exit_now());
     EXPECT_EQ(prompt.shown, 0);
 }
 
@@ -588,14 +589,14 @@ TEST_F(ShowTest, DismissalWithAPasswordOpensThePromptOnce)
         show->Timer1_Timer();
         show->Timer1_Timer();
         ticks_inside += 2;
-        EXPECT_EQ(p.show.prompt_state, 1);
+        EXPECT_EQ(p.show.dismissal.prompt_state(), PromptState::Open);
     };
     show->Form_QueryUnload(); // a close request from outside asks like any input
     show->Timer1_Timer();
     EXPECT_EQ(prompt.shown, 1);
     EXPECT_EQ(ticks_inside, 2);
-    EXPECT_EQ(program.show.exit_now, 0);
-    EXPECT_EQ(program.show.cycle_state, 4) << "the cycle ran on behind the prompt";
+    EXPECT_FALSE(program.show.dismissal.exit_now());
+    EXPECT_EQ(program.show.cycle_state, CycleState::Arm) << "the cycle ran on behind the prompt";
 }
 
 TEST_F(ShowTest, KeysPAndMAreSwallowedOthersDismissAndStay)
@@ -606,14 +607,14 @@ TEST_F(ShowTest, KeysPAndMAreSwallowedOthersDismissAndStay)
         char key = typed;
         show->Form_KeyPress(key);
         EXPECT_EQ(key, 0) << typed;
-        EXPECT_EQ(program.show.dismiss_request, 0) << typed;
+        EXPECT_FALSE(program.show.dismissal.dismiss_request()) << typed;
     }
     for (const char typed : {' ', '\r', '\x1b', 'x', 'Q'}) {
-        program.show.dismiss_request = 0;
+        program.show.dismissal.reset();
         char key = typed;
         show->Form_KeyPress(key);
         EXPECT_EQ(key, typed);
-        EXPECT_EQ(program.show.dismiss_request, 1) << static_cast<int>(typed);
+        EXPECT_TRUE(program.show.dismissal.dismiss_request()) << static_cast<int>(typed);
     }
 }
 
@@ -626,14 +627,14 @@ TEST_F(ShowTest, PrintIsIgnoredUnlessAPictureIsHeld)
     char key = 'p';
     show->Form_KeyPress(key);
     EXPECT_TRUE(log.calls.empty());
-    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
 }
 
 TEST_F(ShowTest, PrintFreezesTheScreenPrintsItScaledToThePageAndShowsTheShowAgain)
 {
     pictures({"a.jpg"});
     load();
-    tick_until(1);
+    tick_until(CycleState::Hold);
     show->Timer1_Timer();
     ASSERT_EQ(program.show.holding, 1);
     log.clear();
@@ -647,15 +648,15 @@ TEST_F(ShowTest, PrintFreezesTheScreenPrintsItScaledToThePageAndShowsTheShowAgai
                                                "printer.end",         "FXImage2.hide"};
     EXPECT_EQ(log.calls, expected);
     EXPECT_EQ(program.show.scale_to_area, ScaleToArea::Scale);
-    EXPECT_EQ(program.show.dismiss_request, 0);
-    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
+    EXPECT_FALSE(program.show.dismissal.exit_now());
 }
 
 TEST_F(ShowTest, FailingPrinterSaysSoOnceAndTheShowGoesOn)
 {
     pictures({"a.jpg"});
     load();
-    tick_until(1);
+    tick_until(CycleState::Hold);
     show->Timer1_Timer();
     printer.works = false;
     log.clear();
@@ -665,8 +666,8 @@ TEST_F(ShowTest, FailingPrinterSaysSoOnceAndTheShowGoesOn)
     EXPECT_EQ(count_calls("printer.page_size"), 0) << "the steps after the failure are skipped";
     EXPECT_EQ(log.calls.back(), "FXImage2.hide") << "the frozen copy goes away";
     EXPECT_EQ(cursor.count, -1) << "the pointer is hidden again";
-    EXPECT_EQ(program.show.exit_now, 0);
-    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_FALSE(program.show.dismissal.exit_now());
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
 }
 
 TEST_F(ShowTest, NextSoundStopsThePlayerAndRequestsOneSoundHoweverOftenPressed)
@@ -694,13 +695,13 @@ TEST_F(ShowTest, TwelveMovesInAWindowAreToleratedTheThirteenthDismisses)
     pictures({"a.jpg"});
     load();
     show->Form_MouseMove(); // opens the counting window
-    EXPECT_EQ(program.show.move_window_end, 36002);
+    EXPECT_EQ(program.show.dismissal.move_window_end(), 36002);
     for (int i = 0; i < 12; ++i) {
         show->Form_MouseMove();
     }
-    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
     show->Form_MouseMove();
-    EXPECT_EQ(program.show.dismiss_request, 1);
+    EXPECT_TRUE(program.show.dismissal.dismiss_request());
 }
 
 TEST_F(ShowTest, SlowMovesNeverDismiss)
@@ -711,7 +712,7 @@ TEST_F(ShowTest, SlowMovesNeverDismiss)
         clock.now += 2.6;
         show->Form_MouseMove();
     }
-    EXPECT_EQ(program.show.dismiss_request, 0);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
 }
 
 TEST_F(ShowTest, AudioPlaysInOrderFromTheRandomStartAndWraps)
@@ -754,7 +755,7 @@ TEST_F(ShowTest, ExitWithWallpaperSnapshotsSavesAndSetsIt)
     store.set("wallpaper", "1");
     load();
     show->Timer1_Timer();
-    program.show.exit_now = 1;
+    program.show.dismissal.allow_exit();
     log.clear();
     show->Timer1_Timer();
     const std::vector<std::string> expected = {
@@ -772,7 +773,7 @@ TEST_F(ShowTest, BitmapThatCannotBeWrittenSetsNoWallpaperButTheShowEnds)
     store.set("wallpaper", "1");
     window.save_succeeds = false;
     load();
-    program.show.exit_now = 1;
+    program.show.dismissal.allow_exit();
     show->Timer1_Timer();
     EXPECT_TRUE(wallpaper.set.empty());
     EXPECT_EQ(log.calls.back(), "window.unload");
@@ -847,7 +848,7 @@ TEST_F(ShowTest, NestedTickReturnsAtOnce)
                 return;
             }
             delivered = true;
-            const int before = program->show.cycle_state;
+            const CycleState before = program->show.cycle_state;
             show->Timer1_Timer();
             *seen = program->show.cycle_state == before ? 1 : 0;
         }
@@ -860,10 +861,10 @@ TEST_F(ShowTest, NestedTickReturnsAtOnce)
     reentry.program = &program;
     reentry.seen = &nested_states;
     nested->Form_Load();
-    program.show.cycle_state = 0;
+    program.show.cycle_state = CycleState::Load;
     nested->Timer1_Timer();
     EXPECT_EQ(nested_states, 1) << "the nested tick changed nothing";
-    EXPECT_EQ(program.show.cycle_state, 3);
+    EXPECT_EQ(program.show.cycle_state, CycleState::Caption);
 }
 
 } // namespace

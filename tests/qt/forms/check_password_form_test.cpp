@@ -25,8 +25,8 @@ protected:
     void SetUp() override
     {
         program.password.plain_password = "Tulip";
-        program.show.prompt_state = 1;
-        program.show.dismiss_request = 1;
+        program.show.dismissal.request();
+        program.show.dismissal.open_prompt();
         core::HidePointer(cursor); // as the show has it
     }
 };
@@ -60,8 +60,8 @@ TEST_F(PromptTest, TypedPasswordAndEnterEndTheShowWhateverTheCase)
     prompt.show();
     QTest::keyClicks(&prompt.Text1, QStringLiteral("tULIP"));
     QTest::keyClick(&prompt.Text1, Qt::Key_Return);
-    EXPECT_EQ(program.show.exit_now, 1);
-    EXPECT_EQ(program.show.prompt_state, 0);
+    EXPECT_TRUE(program.show.dismissal.exit_now());
+    EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Closed);
     EXPECT_FALSE(prompt.isVisible());
     EXPECT_EQ(cursor.count(), -1) << "hidden again when the prompt closes";
 }
@@ -88,8 +88,8 @@ TEST_F(PromptTest, WrongPasswordSaysSoAndKeepsThePromptOpen)
     EXPECT_EQ(seen_title, QStringLiteral("Passwords"));
     EXPECT_TRUE(prompt.Text1.text().isEmpty());
     EXPECT_TRUE(prompt.isVisible());
-    EXPECT_EQ(program.show.exit_now, 0);
-    EXPECT_EQ(program.show.prompt_state, 1);
+    EXPECT_FALSE(program.show.dismissal.exit_now());
+    EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Open);
 }
 
 TEST_F(PromptTest, CancelClearsTheDismissalAndTheShowGoesOn)
@@ -97,9 +97,9 @@ TEST_F(PromptTest, CancelClearsTheDismissalAndTheShowGoesOn)
     frm_checkpassword prompt(program, cursor, pump, screen);
     prompt.show();
     QTest::mouseClick(&prompt.Command2, Qt::LeftButton);
-    EXPECT_EQ(program.show.exit_now, 0);
-    EXPECT_EQ(program.show.dismiss_request, 0);
-    EXPECT_EQ(program.show.prompt_state, 0);
+    EXPECT_FALSE(program.show.dismissal.exit_now());
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
+    EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Closed);
     EXPECT_FALSE(prompt.isVisible());
 }
 
@@ -111,8 +111,8 @@ TEST_F(PromptTest, TimesOutByItself)
     prompt.show();
     QTest::keyClicks(&prompt.Text1, QStringLiteral("Tuli"));
     ASSERT_TRUE(framory::testing::RunEventsUntil([&] { return !prompt.isVisible(); }, 2000));
-    EXPECT_EQ(program.show.dismiss_request, 0);
-    EXPECT_EQ(program.show.exit_now, 0);
+    EXPECT_FALSE(program.show.dismissal.dismiss_request());
+    EXPECT_FALSE(program.show.dismissal.exit_now());
 }
 
 } // namespace

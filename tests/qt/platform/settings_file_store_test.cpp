@@ -77,7 +77,9 @@ TEST(SettingsFile, MissingFileReadsDefaultsAndIsNotCreatedByReading)
     core::Program program;
     program.windows_dir = "/data/";
     core::LoadSettings(program, store);
-    const core::Settings expected{.install_path = "empty/", .dir_path = "/"};
+    core::Settings expected;
+    expected.install_path = "empty/";
+    expected.dir_path = "/";
     EXPECT_EQ(program.settings, expected);
     EXPECT_FALSE(std::filesystem::exists(file));
 }
