@@ -2,7 +2,7 @@
 
 #include "core/password/code_page.h"
 #include "core/password/scramble.h"
-#include "core/settings/settings.h"
+#include "core/settings/schema.h"
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
 
@@ -85,7 +85,7 @@ void NewPassword::OK_Click()
     // Both boxes empty give the empty stored form: no password.
     m_program.password.plain_password = new_caps;
     ScramblePassword(m_program.password);
-    m_services.store.write(std::string(kOptionsSection), "misc", m_program.password.stored_password);
+    WriteStored(m_services.store, FieldOf(Role::Password), m_program.password.stored_password);
     m_services.pump.process_pending();
     m_window.close();
 }
