@@ -1,13 +1,18 @@
 #pragma once
 
-// Fakes of the platform services for the core's tests. Each records what
-// the code under test asked of it, in order, so tests can check sequences.
+// Fakes of the platform services for the core's tests. They hold state the
+// tests can look at afterwards (what the store holds, where the pointer
+// count stands) rather than the order of calls.
 
 #include "core/components/platform.h"
 #include "core/startup/program.h"
 
+#include <algorithm>
+#include <deque>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,8 +24,7 @@ public:
     std::map<std::pair<std::string, std::string>, std::string> values;
     std::vector<std::string> reads;  // "section/key"
     std::vector<std::string> writes; // "section/key=value"
-    int groups_begun = 0;
-    int groups_ended = 0;
+    int open_groups = 0;
 
     std::string read(const std::string& section, const std::string& key, const std::string& fallback) override
     {
@@ -33,14 +37,15 @@ public:
         writes.push_back(section + "/" + key + "=" + value);
         values[{section, key}] = value;
     }
-    void begin_group() override { ++groups_begun; }
-    void end_group() override { ++groups_ended; }
+    void begin_group() override { ++open_groups; }
+    void end_group() override { --open_groups; }
 
     void set(const std::string& key, const std::string& value) { values[{"Options", key}] = value; }
     bool has(const std::string& key) const { return values.count({"Options", key}) != 0; }
-    const std::string& get(const std::string& key) const { return values.at({"Options", key}); }
+    std::string get(const std::string& key) const { return has(key) ? values.at({"Options", key}) : "(missing)"; }
 };
 
+// A 1920 by 1080 screen at 15 twips per pixel.
 class FakeScreen : public core::ScreenMetrics {
 public:
     double tppx = 15.0;
@@ -58,12 +63,7 @@ public:
     std::optional<std::string> windows = std::string("/home/u/.local/share/Obelin Framory");
     std::string program = "/opt/framory/bin/framory";
     bool other_instance = false;
-    int windows_queries = 0;
-    std::optional<std::string> windows_directory() override
-    {
-        ++windows_queries;
-        return windows;
-    }
+    std::optional<std::string> windows_directory() override { return windows; }
     std::string program_file_path() override { return program; }
     bool another_instance_running() override { return other_instance; }
 };
@@ -71,83 +71,111 @@ public:
 class FakeWindows : public core::WindowFinder {
 public:
     std::vector<std::string> titles;
-    std::vector<std::string> queries;
     bool top_level_window_exists(const std::string& title) override
     {
-        queries.push_back(title);
-        for (const auto& t : titles) {
-            if (t == title) {
-                return true;
-            }
-        }
-        return false;
+        return std::find(titles.begin(), titles.end(), title) != titles.end();
     }
 };
 
 class FakeCursor : public core::CursorService {
 public:
     int count = 0;
-    int calls = 0;
-    int show_cursor(Request request) override
-    {
-        ++calls;
-        count += request == Request::Show ? 1 : -1;
-        return count;
-    }
+    int show_cursor(Request request) override { return count += request == Request::Show ? 1 : -1; }
 };
 
 class FakePump : public core::EventPump {
 public:
     int pending_runs = 0;
-    int waits = 0;
-    // Runs during run_while, standing for the show window's handlers.
+    // Runs at every pending-message pass, standing for the handlers that
+    // queued messages would reach.
+    std::function<void()> on_pending;
+    // Runs at each pass of the waiting loop.
     std::function<void()> during_wait;
-    void process_pending() override { ++pending_runs; }
+    void process_pending() override
+    {
+        ++pending_runs;
+        if (on_pending) {
+            on_pending();
+        }
+    }
     void run_while(const bool& running) override
     {
-        ++waits;
-        // A real loop waits for messages; here each pass runs the handler once.
-        for (int pass = 0; running && pass < 1000; ++pass) {
-            if (during_wait) {
-                during_wait();
-            }
+        for (int pass = 0; running && pass < 1000 && during_wait; ++pass) {
+            during_wait();
         }
     }
 };
 
-class FakeForms : public core::ModeForms {
+class ManualClock : public core::Clock {
 public:
-    std::vector<std::string> opened;
-    bool result = true;
-    // Called when a form opens, to look at the program's values at that moment.
-    std::function<void(core::Program&)> on_open;
+    double now = 36000.0;
+    double seconds_since_midnight() override { return now; }
+};
 
-    bool open_configuration(core::Program& p) override { return record("configuration", p); }
-    bool open_show(core::Program& p) override { return record("show", p); }
-    bool load_preview(core::Program& p) override { return record("preview", p); }
-    bool open_change_password(core::Program& p) override { return record("change_password", p); }
-    bool open_hosted_show(core::Program& p, const core::HostedRequest&) override { return record("hosted", p); }
-
-private:
-    bool record(const std::string& name, core::Program& p)
+// Hands out the listed draws, then `fallback`; counts reseeds.
+class ScriptedRandom : public core::RandomSource {
+public:
+    std::deque<double> draws;
+    double fallback = 0.5;
+    int reseeds = 0;
+    void reseed_from_clock() override { ++reseeds; }
+    double draw() override
     {
-        opened.push_back(name);
-        if (on_open) {
-            on_open(p);
+        if (draws.empty()) {
+            return fallback;
         }
-        return result;
+        const double r = draws.front();
+        draws.pop_front();
+        return r;
     }
 };
 
-// A complete fake world for start-up.
-struct FakeStartupWorld {
-    FakeScreen screen;
-    FakeSystem system;
-    FakeWindows windows;
-    FakeStore store;
-    FakePump pump;
-    FakeForms forms;
-    core::StartupServices services{screen, system, windows, store, pump, forms};
+// Folders as lists of names; a folder not listed cannot be opened.
+class FakeLister : public core::DirectoryLister {
+public:
+    std::map<std::string, std::vector<std::string>> folders;
+    std::vector<std::string> opened;
+    int names_handed = 0;
+
+    std::unique_ptr<core::DirectoryListing> list(const std::string& folder) override
+    {
+        opened.push_back(folder);
+        const auto found = folders.find(folder);
+        if (found == folders.end()) {
+            return nullptr;
+        }
+        struct Listing : core::DirectoryListing {
+            Listing(const std::vector<std::string>& n, int& h) : names(n), handed(h) {}
+            const std::vector<std::string>& names;
+            int& handed;
+            std::size_t at = 0;
+            std::optional<std::string> next_name() override
+            {
+                if (at >= names.size()) {
+                    return std::nullopt;
+                }
+                ++handed;
+                return names[at++];
+            }
+        };
+        return std::make_unique<Listing>(found->second, names_handed);
+    }
+};
+
+// A window to centre, with its outer size.
+class FakeMovable : public core::MovableWindow {
+public:
+    double width = 0;
+    double height = 0;
+    double left = -1;
+    double top = -1;
+    double width_twips() override { return width; }
+    double height_twips() override { return height; }
+    void move_to_twips(double l, double t) override
+    {
+        left = l;
+        top = t;
+    }
 };
 
 } // namespace framory::testing

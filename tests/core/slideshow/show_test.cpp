@@ -1,220 +1,98 @@
 #include "core/slideshow/show.h"
 
 #include "core/startup/program.h"
+#include "support/fake_components.h"
 #include "support/fake_platform.h"
-#include "support/recording_components.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <deque>
-#include <map>
 
 namespace framory::core {
 namespace {
 
-using framory::testing::CallLog;
+using namespace framory::testing;
 
-class ManualClock : public Clock {
-public:
-    double now = 36000.0;
-    double seconds_since_midnight() override { return now; }
-};
+// The show's window and the services it calls, as state.
+struct FakeShowWindow : ShowWindow,
+                        PasswordSwitch,
+                        PasswordPrompt,
+                        WallpaperService,
+                        Printer,
+                        ShowMessages,
+                        SaverSystem {
+    bool maximised_ = false, top_most = false, timer1 = false, unloaded = false, save_works = true;
+    bool switch_on = false, printer_works = true, saver_running = false;
+    int timer2_ms = 0, prompts = 0, switch_asked = 0, printer_messages = 0, pointer_at_message = -99;
+    std::string saved, wallpaper;
+    std::vector<PictureRect> printed;
+    std::function<void()> during_prompt;
+    FakeCursor* cursor = nullptr;
 
-class ScriptedRandom : public RandomSource {
-public:
-    std::deque<double> draws;
-    double fallback = 0.5;
-    int reseeds = 0;
-    void reseed_from_clock() override { ++reseeds; }
-    double draw() override
-    {
-        if (draws.empty()) {
-            return fallback;
-        }
-        const double r = draws.front();
-        draws.pop_front();
-        return r;
-    }
-};
-
-class MapLister : public DirectoryLister {
-public:
-    std::map<std::string, std::vector<std::string>> folders;
-    std::unique_ptr<DirectoryListing> list(const std::string& folder) override
-    {
-        const auto found = folders.find(folder);
-        if (found == folders.end()) {
-            return nullptr;
-        }
-        struct Listing : DirectoryListing {
-            std::vector<std::string> names;
-            std::size_t at = 0;
-            std::optional<std::string> next_name() override
-            {
-                return at < names.size() ? std::optional<std::string>(names[at++]) : std::nullopt;
-            }
-        };
-        auto listing = std::make_unique<Listing>();
-        listing->names = found->second;
-        return listing;
-    }
-};
-
-class FakeWindow : public ShowWindow {
-public:
-    explicit FakeWindow(CallLog& log) : m_log(log) {}
-    double width = 800;
-    double height = 600;
-    bool is_maximised = false;
-    bool save_succeeds = true;
-    std::string saved_path;
-    double inner_width() override { return width; }
-    double inner_height() override { return height; }
+    double inner_width() override { return 800; }
+    double inner_height() override { return 600; }
     double left() override { return 0; }
     double top() override { return 0; }
-    bool maximised() override { return is_maximised; }
-    void maximise() override
-    {
-        m_log.add("window.maximise");
-        is_maximised = true;
-    }
-    void bring_to_front() override { m_log.add("window.front"); }
-    void make_top_most() override { m_log.add("window.top_most"); }
-    void start_timer2(int ms) override { m_log.add("window.timer2=" + std::to_string(ms)); }
-    void enable_timer1() override { m_log.add("window.timer1"); }
+    bool maximised() override { return maximised_; }
+    void maximise() override { maximised_ = true; }
+    void bring_to_front() override {}
+    void make_top_most() override { top_most = true; }
+    void start_timer2(int ms) override { timer2_ms += ms; }
+    void enable_timer1() override { timer1 = true; }
     bool save_as_bitmap(const PictureObject&, const std::string& path) override
     {
-        m_log.add("window.save=" + path);
-        saved_path = path;
-        return save_succeeds;
+        saved = path;
+        return save_works;
     }
-    void unload() override { m_log.add("window.unload"); }
-
-private:
-    CallLog& m_log;
-};
-
-class FakeSwitch : public PasswordSwitch {
-public:
-    bool on = false;
-    int asked = 0;
+    void unload() override { unloaded = true; }
     bool DesktopPasswordOn() override
     {
-        ++asked;
-        return on;
+        ++switch_asked;
+        return switch_on;
     }
-};
-
-class FakePrompt : public PasswordPrompt {
-public:
-    int shown = 0;
-    std::function<void(Program&)> answer;
-    void show_modal(Program& program) override
+    void show_modal(Program&) override
     {
-        ++shown;
-        if (answer) {
-            answer(program);
-        }
+        ++prompts;
+        during_prompt();
     }
-};
-
-class FakeWallpaper : public WallpaperService {
-public:
-    std::vector<std::string> set;
-    void SetWallpaper(const std::string& path) override { set.push_back(path); }
-};
-
-class FakePrinter : public Printer {
-public:
-    explicit FakePrinter(CallLog& log) : m_log(log) {}
-    bool works = true;
-    bool prepare() override
-    {
-        m_log.add("printer.prepare");
-        return works;
-    }
+    void SetWallpaper(const std::string& path) override { wallpaper = path; }
+    bool prepare() override { return printer_works; }
     bool page_size(double& width, double& height) override
     {
-        m_log.add("printer.page_size");
         width = 8500;
         height = 11000;
-        return works;
+        return printer_works;
     }
-    bool draw_picture(const PictureObject&, double left, double top, double width, double height) override
+    bool draw_picture(const PictureObject&, double l, double t, double w, double h) override
     {
-        m_log.add("printer.draw(" + std::to_string(static_cast<int>(left)) + "," + std::to_string(static_cast<int>(top)) +
-                  "," + std::to_string(static_cast<int>(width)) + "," + std::to_string(static_cast<int>(height)) + ")");
-        return works;
+        printed.push_back({int(l), int(t), int(w), int(h)});
+        return printer_works;
     }
-    bool end_document() override
-    {
-        m_log.add("printer.end");
-        return works;
-    }
-
-private:
-    CallLog& m_log;
-};
-
-class FakeMessages : public ShowMessages {
-public:
-    explicit FakeMessages(CallLog& log, framory::testing::FakeCursor& cursor) : m_log(log), m_cursor(cursor) {}
+    bool end_document() override { return printer_works; }
     void printer_problem() override
     {
-        m_log.add("message.printer(pointer " + std::string(m_cursor.count >= 0 ? "shown" : "hidden") + ")");
+        ++printer_messages;
+        pointer_at_message = cursor->count;
     }
-
-private:
-    CallLog& m_log;
-    framory::testing::FakeCursor& m_cursor;
-};
-
-class StubPicture : public PictureObject {
-public:
-    int width_pixels() const override { return 800; }
-    int height_pixels() const override { return 600; }
-};
-
-// The snapshot component of the show hands out a picture once it took one.
-class SnapshotImage : public framory::testing::RecordingFXImage {
-public:
-    using RecordingFXImage::RecordingFXImage;
-    std::shared_ptr<const PictureObject> snapshot_picture() const override { return std::make_shared<StubPicture>(); }
+    void set_screen_saver_running(bool on, std::uint32_t& previous, std::uint32_t) override
+    {
+        previous = saver_running;
+        saver_running = on;
+    }
+    void set_screen_saver_active(bool, std::uint32_t&, std::uint32_t) override {}
 };
 
 class ShowTest : public ::testing::Test {
 protected:
-    CallLog log;
-    framory::testing::RecordingFXImage image1{log, "FXImage1"};
-    SnapshotImage image2{log, "FXImage2"};
-    framory::testing::RecordingFXLabel label1{log, "FXLabel1"};
-    framory::testing::RecordingFXLabel label3{log, "FXLabel3"};
-    framory::testing::RecordingFXSnd snd1{log, "FXSnd1"};
-    framory::testing::RecordingFXSnd snd2{log, "FXSnd2"};
-    FakeWindow window{log};
+    FakeImage image1, image2;
+    FakeLabel label1, label3;
+    FakeSound snd1, snd2;
+    FakeShowWindow w;
     ManualClock clock;
     ScriptedRandom random;
-    MapLister lister;
-    framory::testing::FakeCursor cursor;
-    framory::testing::FakePump pump;
-    framory::testing::FakeStore store;
-    FakeSwitch password_switch;
-    FakePrompt prompt;
-    FakeWallpaper wallpaper;
-    FakePrinter printer{log};
-    FakeMessages messages{log, cursor};
-    framory::testing::FakeScreen screen;
-    class Saver : public SaverSystem {
-    public:
-        std::vector<bool> running;
-        void set_screen_saver_running(bool on, std::uint32_t& previous, std::uint32_t) override
-        {
-            previous = running.empty() ? 0u : (running.back() ? 1u : 0u);
-            running.push_back(on);
-        }
-        void set_screen_saver_active(bool, std::uint32_t&, std::uint32_t) override {}
-    } saver;
+    FakeLister lister;
+    FakeCursor cursor;
+    FakePump pump;
+    FakeStore store;
+    FakeScreen screen;
     Program program;
     std::unique_ptr<ScreenSaverShow> show;
 
@@ -224,570 +102,344 @@ protected:
         program.show_running = true;
         store.set("folders_total", "1");
         store.set("folder1", "/p/");
+        w.cursor = &cursor;
     }
-
     void pictures(std::vector<std::string> names)
     {
-        lister.folders["/p/"] = names;
         for (const auto& n : names) {
+            lister.folders["/p/"].push_back(n);
             image1.files["/p/" + n] = {0, 400, 300};
         }
     }
-
-    void load(ShowHost host = ShowHost::Own)
+    void load(bool activate = true, ShowHost host = ShowHost::Own)
     {
         show = std::make_unique<ScreenSaverShow>(
-            program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-            ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper, printer, messages, screen},
-            host);
+            program, w, ShowComponents{image1, image2, label1, label3, snd1, snd2},
+            ShowServices{clock, random, lister, cursor, w, pump, store, w, w, w, w, w, screen}, host);
         show->Form_Load();
-        show->Form_Activate();
-        log.clear();
+        if (activate) {
+            show->Form_Activate();
+        }
     }
-
-    // Runs ticks until the cycle reaches `state`, at most `limit` ticks.
-    void tick_until(CycleState state, int limit = 20)
+    void press(char typed) { show->Form_KeyPress(typed); }
+    // Ticks every 100 ms of the clock for the given time.
+    void run_for(double seconds)
     {
-        for (int i = 0; i < limit && program.show.cycle_state != state; ++i) {
+        for (const double end = clock.now + seconds; clock.now < end - 1e-9; clock.now += 0.1) {
+            show->Timer1_Timer();
+        }
+    }
+    void tick_until(CycleState state)
+    {
+        for (int i = 0; i < 20 && program.show.cycle_state != state; ++i) {
             show->Timer1_Timer();
         }
         ASSERT_EQ(program.show.cycle_state, state);
     }
-
-    std::vector<std::string> files_loaded() const
-    {
-        std::vector<std::string> files;
-        for (const auto& call : log.calls) {
-            if (call.starts_with("FXImage1.file=")) {
-                files.push_back(call.substr(14));
-            }
-        }
-        return files;
-    }
-
-    // One whole cycle: load, caption, pause, arm, hold past its end, clear.
-    void full_cycle()
-    {
-        if (program.show.cycle_state == CycleState::Hold) {
-            clock.now += program.settings.scene_delay + 1;
-        }
-        tick_until(CycleState::Load);
-        show->Timer1_Timer(); // load
-        tick_until(CycleState::Hold);
-        clock.now += program.settings.scene_delay + 1;
-        tick_until(CycleState::Load);
-    }
-
-    int count_calls(const std::string& call) const
-    {
-        return static_cast<int>(std::count(log.calls.begin(), log.calls.end(), call));
-    }
+    const Dismissal& dismissal() const { return program.show.dismissal; }
 };
 
-TEST_F(ShowTest, LoadStepPreparesTheShow)
+TEST_F(ShowTest, LoadHidesThePointerPaintsTheBackgroundAndActivationRunsOnce)
 {
     pictures({"a.jpg"});
-    lister.folders["/p/"].push_back("tune.mid");
-    store.set("cancel_mode", "9");
-    store.set("gradient", "1");
-    random.draws = {0.0, 0.0, 0.5, 0.7};
-    load();
-    EXPECT_EQ(cursor.count, -1) << "the pointer is hidden";
-    EXPECT_EQ(saver.running, std::vector<bool>{true});
-    EXPECT_EQ(program.show.lists.pictures.count(), 1);
-    EXPECT_EQ(program.show.lists.audio.count(), 1);
-    EXPECT_EQ(program.show.start_error, 0);
-    EXPECT_EQ(program.show.next_audio_request, 1);
-    EXPECT_EQ(program.show.current_audio, 0);
-    EXPECT_EQ(program.show.current_picture, 0);
-    EXPECT_EQ(program.show.cycle_state, CycleState::Load);
-    EXPECT_TRUE(show->activated());
-}
-
-TEST_F(ShowTest, ActivationRunsOnceAndRespectsThePreview)
-{
-    pictures({"a.jpg"});
-    show = std::make_unique<ScreenSaverShow>(
-        program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-        ShowServices{clock, random, lister, cursor, saver, pump, store, password_switch, prompt, wallpaper, printer, messages, screen});
-    show->Form_Load();
-    log.clear();
+    store.set("cancel_mode", "5"); // no name covers it: handed on as stored
+    random.draws = {0.0, 0.0, 0.99, 0.99};
+    load(false);
+    EXPECT_EQ(cursor.count, -1);
+    EXPECT_TRUE(w.saver_running);
+    EXPECT_EQ(std::vector<int>({image1.cancel_mode, label1.cancel_mode, label3.cancel_mode}), std::vector<int>(3, 5));
+    EXPECT_EQ(std::make_pair(label3.gradient_colour, label3.gradient_style), std::make_pair(8, 19));
+    EXPECT_FALSE(label3.visible);
     show->Form_Activate();
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"window.maximise", "FXImage2.move(0,0,800,600)",
-                                                   "FXLabel3.move(0,0,800,600)", "FXLabel3.show", "window.front",
-                                                   "window.top_most",
-                                                   "window.timer2=500"}));
-    log.clear();
     show->Form_Activate();
-    EXPECT_TRUE(log.calls.empty()) << "a second activation does nothing";
+    EXPECT_TRUE(w.maximised_ && w.top_most);
+    EXPECT_EQ(w.timer2_ms, 500) << "the audio timer starts once";
+    EXPECT_EQ(std::vector<double>({label3.width, label3.height, image2.width, image2.height}),
+              std::vector<double>({800, 600, 800, 600}))
+        << "background and snapshot cover the window";
+    EXPECT_TRUE(label3.visible) << "the first background shows as soon as it covers the window";
 
     program.config_preview = true;
-    show->Form_Load();
-    log.clear();
-    show->Form_Activate();
-    EXPECT_EQ(count_calls("window.top_most"), 0) << "a preview is not top-most";
-    EXPECT_EQ(count_calls("window.timer2=500"), 1);
-}
-
-TEST_F(ShowTest, LoadTickCallsTheComponentInOrder)
-{
-    pictures({"a.jpg"});
-    store.set("effect_grain", "9");
-    store.set("effect_delay", "4");
-    store.set("effect_speed", "3");
-    random.draws = {0.0, 0.0, 0.0, 0.5};
+    w.top_most = false;
     load();
-    show->Timer1_Timer();
-    const std::vector<std::string> expected = {
-        "FXImage1.drawing=0",  "FXImage1.size_mode=1", "FXImage1.move(0,0,800,600)",
-        "FXImage1.p24=8",      "FXImage1.p25=15",      "FXImage1.p23=3",
-        "FXImage1.p22=1",      "FXImage1.p17=8",       "FXImage1.p19=15",
-        "FXImage1.p18=5",      "FXImage1.p10=2",       "FXImage1.p21=1",
-        "FXImage1.p20=2",      "FXImage1.drawing=1",   "FXImage1.file=/p/a.jpg",
-        "FXImage1.move(0,0,800,600)", "FXImage1.size_mode=2", "FXImage1.grain=9",
-        "FXImage1.pace=12",    "FXImage1.effect=57",   "FXImage1.drawing=1",
-        "FXImage1.front",      "FXImage1.show"};
-    EXPECT_EQ(log.calls, expected);
-    EXPECT_EQ(program.show.cycle_state, CycleState::Caption);
-    EXPECT_EQ(program.show.picture_rect, (PictureRect{0, 0, 800, 600}));
+    EXPECT_FALSE(w.top_most) << "a preview is not top-most";
 }
 
-TEST_F(ShowTest, StatesFollowLoadCaptionPauseArmHoldClear)
-{
-    pictures({"a.jpg", "b.jpg"});
-    load();
-    std::vector<CycleState> states;
-    for (int i = 0; i < 6; ++i) {
-        show->Timer1_Timer();
-        states.push_back(program.show.cycle_state);
-    }
-    EXPECT_EQ(states, (std::vector<CycleState>{CycleState::Caption, CycleState::Pause, CycleState::Arm,
-                                               CycleState::Hold, CycleState::Hold, CycleState::Hold}));
-    EXPECT_EQ(program.show.holding, 1);
-    EXPECT_EQ(program.show.next_change, 36005);
-    clock.now = 36005.0;
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Hold) << "the hold ends only once the clock has passed the deadline";
-    clock.now = 36005.1;
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Clear);
-    EXPECT_EQ(program.show.holding, 0);
-    log.clear();
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Load);
-    EXPECT_EQ(log.calls.front(), "FXImage1.drawing=0");
-    EXPECT_EQ(count_calls("FXLabel3.effect=36"), 1);
-    EXPECT_EQ(count_calls("FXLabel3.p53=200"), 1);
-    EXPECT_EQ(count_calls("FXLabel3.pace=60"), 1);
-    EXPECT_EQ(count_calls("FXLabel3.grain=12"), 1);
-    EXPECT_EQ(log.calls.back(), "FXLabel3.effect=0");
-}
-
-TEST_F(ShowTest, SequentialOrderStartsAnywhereAndWraps)
+TEST_F(ShowTest, EachPictureStaysForTheSceneDelayAndSequentialOrderStartsAnywhere)
 {
     pictures({"a.jpg", "b.jpg", "c.jpg"});
-    random.draws = {0.1, 0.9}; // audio start, then the picture start: 3 * 0.9 + 1 = 3.7 -> 3, minus 1 = 2
+    store.set("scene_delay", "7");
+    random.draws = {0.1, 0.9}; // the sound's start, then the picture's: 3 * 0.9 + 1 -> 3, minus 1
     load();
-    for (int i = 0; i < 4; ++i) {
-        full_cycle();
+    std::vector<double> load_times;
+    std::size_t seen = 0;
+    for (int tick = 0; tick < 300; ++tick, clock.now += 0.1) {
+        show->Timer1_Timer();
+        if (image1.loads.size() > seen) {
+            seen = image1.loads.size();
+            load_times.push_back(clock.now);
+            EXPECT_TRUE(image1.visible && !label1.visible) << "the caption follows on the next tick";
+        }
     }
-    EXPECT_EQ(files_loaded(), (std::vector<std::string>{"/p/c.jpg", "/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(image1.loads, (std::vector<std::string>{"/p/c.jpg", "/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+    for (std::size_t i = 1; i < load_times.size(); ++i) {
+        // Caption, pause and arm take three ticks; the deadline is rounded
+        // to a whole second; the hold ends on the first tick past it, and
+        // clearing takes one more tick.
+        EXPECT_GT(load_times[i] - load_times[i - 1], 7.0) << i;
+        EXPECT_LT(load_times[i] - load_times[i - 1], 8.15) << i;
+    }
+    EXPECT_EQ(label1.caption, "/p/c.jpg");
+    EXPECT_EQ(image1.prepared, (std::vector<std::string>{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg", "/p/a.jpg"}))
+        << "each next picture is handed over once, during the hold before it";
 }
 
-TEST_F(ShowTest, RandomOrderWithTwoPicturesAlternates)
+TEST_F(ShowTest, RandomOrderNeverRepeatsAPictureAndGivesUpAfterNinetyNineDraws)
 {
-    pictures({"a.jpg", "b.jpg"});
+    pictures({"a.jpg", "b.jpg", "c.jpg"});
     store.set("random_order", "1");
     random.fallback = 0.0; // every draw says picture 1
-    random.draws = {0.3, 0.3};
     load();
-    random.draws = {0.0, 0.9}; // first choice: 1 equals previous, then 2
-    for (int i = 0; i < 4; ++i) {
-        full_cycle();
-    }
-    EXPECT_EQ(files_loaded(), (std::vector<std::string>{"/p/b.jpg", "/p/a.jpg", "/p/b.jpg", "/p/a.jpg"}));
+    const int reseeds = random.reseeds;
+    run_for(4 * 5.6);
+    // From b, picture 1 differs at once; from a, 99 draws hit a and the
+    // 100th is replaced by the next picture in list order.
+    EXPECT_EQ(image1.loads, (std::vector<std::string>{"/p/b.jpg", "/p/a.jpg", "/p/b.jpg", "/p/a.jpg"}));
+    EXPECT_GE(random.reseeds - reseeds, 2 * 99) << "a reseed before every draw";
 }
 
-TEST_F(ShowTest, NinetyNineDrawsOnThePreviousPictureGiveTheNextInOrder)
-{
-    pictures({"a.jpg", "b.jpg", "c.jpg"});
-    store.set("random_order", "1");
-    random.fallback = 0.0; // always picture 1, the previous one
-    load();
-    const int reseeds_before = random.reseeds;
-    full_cycle();
-    EXPECT_EQ(files_loaded(), std::vector<std::string>{"/p/b.jpg"});
-    EXPECT_GE(random.reseeds - reseeds_before, 99) << "every draw is preceded by a reseed";
-}
-
-TEST_F(ShowTest, OnePictureIsReloadedEveryCycle)
+TEST_F(ShowTest, OnePictureIsReloadedAndMidnightRearmsTheHold)
 {
     pictures({"only.jpg"});
-    load();
-    full_cycle();
-    full_cycle();
-    EXPECT_EQ(files_loaded(), (std::vector<std::string>{"/p/only.jpg", "/p/only.jpg"}));
-}
-
-TEST_F(ShowTest, NextPictureIsHandedOverAheadDuringTheHold)
-{
-    pictures({"a.jpg", "b.jpg"});
-    random.draws = {0.0, 0.0}; // start before a
-    load();
-    tick_until(CycleState::Hold);
-    show->Timer1_Timer();
-    EXPECT_EQ(count_calls("FXImage1.prepare=/p/b.jpg"), 1) << "once per hold";
-    clock.now += 10;
-    tick_until(CycleState::Load);
-    show->Timer1_Timer();
-    EXPECT_EQ(files_loaded(), (std::vector<std::string>{"/p/a.jpg", "/p/b.jpg"}));
-}
-
-TEST_F(ShowTest, MidnightDuringAHoldRearmsFromTheNewClock)
-{
-    pictures({"a.jpg"});
     clock.now = 86398.0;
     load();
     tick_until(CycleState::Hold);
-    EXPECT_EQ(program.show.next_change, 86403);
-    clock.now = 1.0; // past midnight
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Hold);
-    EXPECT_EQ(program.show.next_change, 6);
-    clock.now = 6.5;
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Clear);
+    clock.now = 1.0; // past midnight: the deadline 86403 lies a day ahead
+    run_for(5.0);
+    EXPECT_EQ(image1.loads.size(), 1u);
+    run_for(1.0);
+    EXPECT_EQ(image1.loads, (std::vector<std::string>{"/p/only.jpg", "/p/only.jpg"}));
 }
 
-TEST_F(ShowTest, FailedLoadIsCaptionedWithoutEffectEvenWithFileNamesOff)
+TEST_F(ShowTest, PictureIsPlacedFramedAndPlayedWithTheSettings)
 {
-    pictures({"a.jpg"});
-    image1.files["/p/a.jpg"] = {1, 0, 0};
-    store.set("show_filenames", "0");
-    load();
-    show->Timer1_Timer();
-    EXPECT_EQ(count_calls("FXImage1.hide"), 1);
-    EXPECT_EQ(count_calls("FXImage1.show"), 0);
-    log.clear();
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.caption_text, "/p/a.jpg could not be loaded!");
-    EXPECT_EQ(count_calls("FXLabel1.caption=/p/a.jpg could not be loaded!"), 1);
-    EXPECT_EQ(count_calls("FXLabel1.effect=0"), 1);
-    EXPECT_EQ(count_calls("FXLabel1.grain=10"), 1);
-    EXPECT_EQ(count_calls("FXLabel1.pace=0"), 1);
-    EXPECT_EQ(count_calls("FXLabel1.show"), 1);
-    EXPECT_EQ(program.show.cycle_state, CycleState::Pause);
-}
-
-TEST_F(ShowTest, FileNamesOffShowsNoCaptionForGoodPictures)
-{
-    pictures({"a.jpg"});
-    store.set("show_filenames", "0");
-    load();
-    show->Timer1_Timer();
-    log.clear();
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Pause);
-    EXPECT_EQ(count_calls("FXLabel1.show"), 0);
-    EXPECT_EQ(log.calls,
-              (std::vector<std::string>{"FXLabel3.drawing=0", "FXImage1.drawing=0", "FXLabel1.drawing=0"}));
-}
-
-TEST_F(ShowTest, CaptionIsThePathCentredAtTheBottomWithItsOwnEffect)
-{
-    pictures({"a.jpg"});
-    store.set("effect_grain", "2");
-    load();
-    show->Timer1_Timer();
-    log.clear();
-    random.draws = {0.0};
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.caption_text, "/p/a.jpg");
-    // 8 characters of 10 units on an 800 by 600 window.
-    EXPECT_EQ(count_calls("FXLabel1.move(360,580,80,20)"), 1);
-    EXPECT_EQ(count_calls("FXLabel1.grain=1"), 1);
-    EXPECT_EQ(count_calls("FXLabel1.effect=1"), 1);
-    EXPECT_EQ(log.calls.back(), "FXLabel1.front");
-}
-
-TEST_F(ShowTest, UnknownScaleFlagKeepsThePreviousRectangle)
-{
-    pictures({"a.jpg"});
-    store.set("scale_flag", "50");
-    load();
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.picture_rect, PictureRect{});
-    EXPECT_EQ(count_calls("FXImage1.move(0,0,0,0)"), 1);
-
-    store.set("scale_flag", "85");
-    load();
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.picture_rect, (PictureRect{60, 45, 680, 510}));
-    EXPECT_EQ(program.show.scale_to_area, ScaleToArea::Scale);
-}
-
-TEST_F(ShowTest, NoPicturesShowsTheMessageEveryCycle)
-{
-    lister.folders["/p/"] = {"readme.txt"};
-    load();
-    EXPECT_EQ(program.show.start_error, 2);
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.cycle_state, CycleState::Caption);
-    EXPECT_TRUE(files_loaded().empty());
-    show->Timer1_Timer();
-    EXPECT_EQ(program.show.caption_text, "Framory did not find any photos! Please check config settings!");
-    tick_until(CycleState::Hold);
-    clock.now += 10;
-    tick_until(CycleState::Load);
-    tick_until(CycleState::Pause);
-    EXPECT_EQ(count_calls("FXLabel1.caption=Framory did not find any photos! Please check config settings!"), 2);
-}
-
-TEST_F(ShowTest, DismissalWithTheSwitchOffEndsOnTheNextTick)
-{
-    pictures({"a.jpg"});
-    program.password.plain_password = "SECRET";
-    store.set("misc", "");
-    load();
-    program.password.plain_password = "SECRET";
-    show->Form_Click();
-    const int pumps = pump.pending_runs;
-    show->Timer1_Timer();
-    EXPECT_TRUE(program.show.dismissal.exit_now());
-    EXPECT_EQ(prompt.shown, 0);
-    EXPECT_EQ(pump.pending_runs - pumps, 1) << "only the load tick's pump; the check itself does not pump";
-    log.clear();
-    show->Timer1_Timer();
-    EXPECT_EQ(log.calls.back(), "window.unload");
-    EXPECT_EQ(count_calls("window.save=/win/Velmoria.bmp"), 0) << "no wallpaper unless asked";
-}
-
-TEST_F(ShowTest, DismissalWithTheSwitchOnAndNoPasswordEnds)
-{
-    pictures({"a.jpg"});
-    password_switch.on = true;
-    load();
-    char key = 'x';
-    show->Form_KeyPress(key);
-    show->Timer1_Timer();
-    EXPECT_TRUE(program.show.dismissal.exit_now());
-    EXPECT_EQ(prompt.shown, 0);
-}
-
-TEST_F(ShowTest, DismissalWithAPasswordOpensThePromptOnce)
-{
-    pictures({"a.jpg"});
-    password_switch.on = true;
-    load();
-    program.password.plain_password = "SECRET";
-    int ticks_inside = 0;
-    prompt.answer = [&](Program& p) {
-        // The show goes on behind the prompt, and a new request opens no
-        // second prompt.
-        show->Form_DblClick();
-        show->Form_MouseDown();
-        show->Timer1_Timer();
-        show->Timer1_Timer();
-        ticks_inside += 2;
-        EXPECT_EQ(p.show.dismissal.prompt_state(), PromptState::Open);
+    struct Case {
+        std::string scale_flag, border;
+        PictureRect rect;
     };
-    show->Form_QueryUnload(); // a close request from outside asks like any input
-    show->Timer1_Timer();
-    EXPECT_EQ(prompt.shown, 1);
-    EXPECT_EQ(ticks_inside, 2);
-    EXPECT_FALSE(program.show.dismissal.exit_now());
-    EXPECT_EQ(program.show.cycle_state, CycleState::Arm) << "the cycle ran on behind the prompt";
+    const Case cases[] = {{"50", "0", {0, 0, 0, 0}}, // no placement: the previous rectangle, none yet
+                          {"100", "1", {0, 0, 800, 600}},
+                          {"85", "7", {60, 45, 680, 510}},
+                          {"0", "0", {200, 150, 400, 300}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scale_flag);
+        store.set("scale_flag", c.scale_flag);
+        store.set("border_active", c.border);
+        store.set("effect_grain", "9");
+        store.set("effect_delay", "4");
+        store.set("effect_speed", "3");
+        image1 = FakeImage{};
+        image1.files["/p/a.jpg"] = {0, 400, 300};
+        lister.folders["/p/"] = {"a.jpg"};
+        load();
+        show->Timer1_Timer();
+        EXPECT_EQ(PictureRect({int(image1.left), int(image1.top), int(image1.width), int(image1.height)}), c.rect);
+        EXPECT_EQ(image1.size_mode, SizeMode::Stretch);
+        FrameValues frame;
+        if (c.border == "0") {
+            frame.border_size_1 = frame.border_size_2 = frame.border_size_3 = 0;
+        }
+        EXPECT_EQ(image1.frame, frame);
+        EXPECT_EQ(std::make_pair(image1.grain, image1.pace), std::make_pair(9, 12));
+        EXPECT_TRUE(program.show.effect_table.allowed(image1.played_effect)) << image1.played_effect;
+    }
 }
 
-TEST_F(ShowTest, KeysPAndMAreSwallowedOthersDismissAndStay)
+TEST_F(ShowTest, CaptionsAndMessagesSitCentredAtTheBottom)
+{
+    struct Case {
+        std::vector<std::string> names;
+        int load_status;
+        std::string show_filenames, caption;
+        bool with_effect;
+    };
+    const Case cases[] = {
+        {{"a.jpg"}, 0, "1", "/p/a.jpg", true},
+        {{"a.jpg"}, 0, "0", "", false},
+        {{"a.jpg"}, 1, "0", "/p/a.jpg could not be loaded!", false},
+        {{"notes.txt"}, 0, "1", "Framory did not find any photos! Please check config settings!", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption);
+        lister.folders["/p/"] = c.names;
+        image1 = FakeImage{};
+        image1.files["/p/a.jpg"] = {c.load_status, 400, 300};
+        store.set("show_filenames", c.show_filenames);
+        label1 = FakeLabel{};
+        load();
+        show->Timer1_Timer();
+        show->Timer1_Timer();
+        EXPECT_EQ(label1.visible, !c.caption.empty());
+        EXPECT_EQ(image1.visible, c.with_effect || c.caption.empty());
+        if (!c.caption.empty()) {
+            EXPECT_EQ(label1.caption, c.caption);
+            const double width = 10.0 * static_cast<double>(c.caption.size());
+            EXPECT_EQ(std::make_pair(label1.left, label1.top), std::make_pair((800 - width) / 2, 580.0));
+            EXPECT_EQ(label1.played_effect != 0, c.with_effect);
+        }
+        EXPECT_EQ(program.show.cycle_state, CycleState::Pause);
+    }
+}
+
+TEST_F(ShowTest, DismissalEndsTheShowOrAsksForThePasswordOnce)
+{
+    struct Case {
+        bool switch_on;
+        std::string password;
+        bool ends;
+        void (ScreenSaverShow::*input)(); // a close request from outside asks like any input
+    };
+    pictures({"a.jpg"});
+    for (const Case& c : {Case{false, "SECRET", true, &ScreenSaverShow::Form_Click},
+                          Case{true, "", true, &ScreenSaverShow::Form_MouseDown},
+                          Case{true, "SECRET", false, &ScreenSaverShow::Form_QueryUnload}}) {
+        SCOPED_TRACE(c.switch_on);
+        w.unloaded = false;
+        w.switch_on = c.switch_on;
+        w.prompts = 0;
+        load();
+        program.password.plain_password = c.password;
+        w.during_prompt = [&] {
+            // Behind the prompt the show goes on, and new requests open no
+            // second prompt.
+            show->Form_DblClick();
+            show->Form_MouseDown();
+            run_for(0.5);
+        };
+        (show.get()->*c.input)();
+        show->Timer1_Timer();
+        show->Timer1_Timer();
+        EXPECT_EQ(w.unloaded, c.ends);
+        EXPECT_EQ(w.prompts, c.ends ? 0 : 1);
+        EXPECT_EQ(dismissal().prompt_state(), c.ends ? PromptState::Closed : PromptState::Open);
+    }
+    EXPECT_EQ(program.show.cycle_state, CycleState::Hold) << "the cycle ran on behind the prompt";
+}
+
+TEST_F(ShowTest, OnlyABurstOfMouseMovesEndsTheShow)
 {
     pictures({"a.jpg"});
     load();
-    for (const char typed : {'p', 'P', 'm', 'M'}) {
-        char key = typed;
-        show->Form_KeyPress(key);
-        EXPECT_EQ(key, 0) << typed;
-        EXPECT_FALSE(program.show.dismissal.dismiss_request()) << typed;
-    }
-    for (const char typed : {' ', '\r', '\x1b', 'x', 'Q'}) {
+    const auto moves = [&](int n, double apart) {
+        for (int i = 0; i < n; ++i, clock.now += apart) {
+            show->Form_MouseMove();
+        }
+        return dismissal().dismiss_request();
+    };
+    EXPECT_FALSE(moves(100, 2.6)) << "moves far apart";
+    EXPECT_FALSE(moves(13, 0.01)) << "the move that opens a window and twelve more";
+    EXPECT_TRUE(moves(1, 0.01)) << "the thirteenth within the window";
+
+    // A cancelled prompt forgets the burst and its window: a fresh burst is needed.
+    program.show.dismissal.open_prompt();
+    program.show.dismissal.prompt_given_up();
+    EXPECT_FALSE(moves(13, 0.01));
+    EXPECT_TRUE(moves(1, 0.01));
+
+    // Past midnight the clock is below the window's end: the moves add up.
+    load();
+    clock.now = 86399.5;
+    moves(1, 0);
+    clock.now = 0.5;
+    EXPECT_FALSE(moves(12, 60.0));
+    EXPECT_TRUE(moves(1, 0));
+}
+
+TEST_F(ShowTest, PAndMAreCommandsEveryOtherKeyAsksToEnd)
+{
+    pictures({"a.jpg"});
+    load();
+    for (const char typed : {'p', 'P', 'm', 'M', ' ', '\x1b', 'x'}) {
         program.show.dismissal.reset();
         char key = typed;
         show->Form_KeyPress(key);
-        EXPECT_EQ(key, typed);
-        EXPECT_TRUE(program.show.dismissal.dismiss_request()) << static_cast<int>(typed);
+        const bool command = std::string("pPmM").find(typed) != std::string::npos;
+        EXPECT_EQ(key, command ? 0 : typed);
+        EXPECT_EQ(dismissal().dismiss_request(), !command) << typed;
     }
-}
-
-TEST_F(ShowTest, PrintIsIgnoredUnlessAPictureIsHeld)
-{
-    pictures({"a.jpg"});
-    load();
-    show->Timer1_Timer(); // loading: not holding
-    log.clear();
-    char key = 'p';
-    show->Form_KeyPress(key);
-    EXPECT_TRUE(log.calls.empty());
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-}
-
-TEST_F(ShowTest, PrintFreezesTheScreenPrintsItScaledToThePageAndShowsTheShowAgain)
-{
-    pictures({"a.jpg"});
-    load();
+    program.show.dismissal.reset();
+    press('p');
+    EXPECT_TRUE(w.printed.empty()) << "P prints only while a picture is held";
     tick_until(CycleState::Hold);
     show->Timer1_Timer();
-    ASSERT_EQ(program.show.holding, 1);
-    log.clear();
-    char key = 'P';
-    show->Form_KeyPress(key);
-    // A 1920 by 1080 screen on an 8500 by 11000 page: 90 per cent of the
-    // width, the screen's proportions, at the page's origin.
-    const std::vector<std::string> expected = {"FXImage2.snapshot=2", "FXImage2.snapshot=1", "FXImage2.front",
-                                               "FXImage2.show",       "FXImage2.snapshot=3", "printer.prepare",
-                                               "printer.page_size",   "printer.draw(0,0,7650,4303)",
-                                               "printer.end",         "FXImage2.hide"};
-    EXPECT_EQ(log.calls, expected);
-    EXPECT_EQ(program.show.scale_to_area, ScaleToArea::Scale);
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-    EXPECT_FALSE(program.show.dismissal.exit_now());
+    press('p');
+    // A 1920 by 1080 screen on an 8500 by 11000 page, at the page's origin.
+    EXPECT_EQ(w.printed, (std::vector<PictureRect>{{0, 0, 7650, 4303}}));
+    EXPECT_FALSE(image2.visible) << "the frozen copy goes away";
+
+    w.printer_works = false;
+    press('p');
+    EXPECT_EQ(w.printer_messages, 1) << "a failing printer says so once";
+    EXPECT_EQ(w.pointer_at_message, 0) << "with the pointer shown";
+    EXPECT_EQ(cursor.count, -1);
+    EXPECT_FALSE(dismissal().dismiss_request() || dismissal().exit_now());
 }
 
-TEST_F(ShowTest, FailingPrinterSaysSoOnceAndTheShowGoesOn)
+TEST_F(ShowTest, SoundsPlayInTurnFromARandomStartAndMSkipsOnce)
 {
-    pictures({"a.jpg"});
+    lister.folders["/p/"] = {"a.wav", "b.mid", "c.WAV", "x.jpg"};
+    random.draws = {0.7}; // 3 * 0.7 + 1 -> 3, minus 1: c.WAV comes first
     load();
-    tick_until(CycleState::Hold);
-    show->Timer1_Timer();
-    printer.works = false;
-    log.clear();
-    char key = 'p';
-    show->Form_KeyPress(key);
-    EXPECT_EQ(count_calls("message.printer(pointer shown)"), 1);
-    EXPECT_EQ(count_calls("printer.page_size"), 0) << "the steps after the failure are skipped";
-    EXPECT_EQ(log.calls.back(), "FXImage2.hide") << "the frozen copy goes away";
-    EXPECT_EQ(cursor.count, -1) << "the pointer is hidden again";
-    EXPECT_FALSE(program.show.dismissal.exit_now());
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-}
-
-TEST_F(ShowTest, NextSoundStopsThePlayerAndRequestsOneSoundHoweverOftenPressed)
-{
-    lister.folders["/p/"] = {"a.wav", "b.wav", "c.wav"};
-    random.draws = {0.0};
-    load();
-    show->Timer2_Timer(); // a.wav starts
-    log.clear();
-    char key = 'm';
-    show->Form_KeyPress(key);
-    key = 'M';
-    show->Form_KeyPress(key);
-    EXPECT_EQ(count_calls("FXSnd2.file="), 2);
-    EXPECT_EQ(count_calls("FXSnd2.command=11"), 2);
-    EXPECT_EQ(program.show.next_audio_request, 1);
-    show->Timer2_Timer();
-    show->Timer2_Timer();
-    EXPECT_EQ(count_calls("FXSnd2.file=/p/b.wav"), 1);
-    EXPECT_EQ(count_calls("FXSnd2.file=/p/c.wav"), 0) << "two presses start one sound";
-}
-
-TEST_F(ShowTest, TwelveMovesInAWindowAreToleratedTheThirteenthDismisses)
-{
-    pictures({"a.jpg"});
-    load();
-    show->Form_MouseMove(); // opens the counting window
-    EXPECT_EQ(program.show.dismissal.move_window_end(), 36002);
-    for (int i = 0; i < 12; ++i) {
-        show->Form_MouseMove();
-    }
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-    show->Form_MouseMove();
-    EXPECT_TRUE(program.show.dismissal.dismiss_request());
-}
-
-TEST_F(ShowTest, SlowMovesNeverDismiss)
-{
-    pictures({"a.jpg"});
-    load();
-    for (int i = 0; i < 100; ++i) {
-        clock.now += 2.6;
-        show->Form_MouseMove();
-    }
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-}
-
-TEST_F(ShowTest, AudioPlaysInOrderFromTheRandomStartAndWraps)
-{
-    lister.folders["/p/"] = {"a.wav", "b.mid", "c.WAV"};
-    random.draws = {0.7}; // 3 * 0.7 + 1 = 3.1 -> 3, minus 1: start value 2
-    load();
-    EXPECT_EQ(program.show.current_audio, 2);
-    std::vector<std::string> played;
     for (int i = 0; i < 4; ++i) {
-        log.clear();
         show->Timer2_Timer();
         show->Timer2_Timer(); // a tick while the sound plays starts nothing
-        for (const auto& call : log.calls) {
-            if (call.starts_with("FXSnd2.")) {
-                played.push_back(call.substr(7));
-            }
-        }
         show->FXSnd2_Finished();
     }
-    EXPECT_EQ(played, (std::vector<std::string>{"device=0", "file=/p/c.WAV", "device=0", "file=/p/a.wav", "device=1",
-                                                "file=/p/b.mid", "device=0", "file=/p/c.WAV"}));
-}
+    EXPECT_EQ(snd2.started,
+              (std::vector<std::string>{"/p/c.WAV (wave)", "/p/a.wav (wave)", "/p/b.mid (midi)", "/p/c.WAV (wave)"}));
+    show->Timer2_Timer();
+    press('m');
+    press('M');
+    EXPECT_TRUE(snd2.stopped());
+    show->Timer2_Timer();
+    show->Timer2_Timer();
+    EXPECT_EQ(snd2.started.back(), "/p/b.mid (midi)") << "two presses start one sound";
+    EXPECT_TRUE(w.timer1);
 
-TEST_F(ShowTest, FirstAudioTickStartsTheCycleOnceEvenWithoutSound)
-{
-    lister.folders["/p/"] = {"a.wav", "x.jpg"};
     store.set("sound_on", "0");
+    snd2 = FakeSound{};
+    w.timer1 = false;
     load();
     show->Timer2_Timer();
-    show->Timer2_Timer();
-    EXPECT_EQ(count_calls("window.timer1"), 1);
-    EXPECT_EQ(count_calls("FXSnd2.file=/p/a.wav"), 0);
-    EXPECT_EQ(program.show.cycle_started, 1);
+    EXPECT_TRUE(snd2.started.empty());
+    EXPECT_TRUE(w.timer1) << "the cycle starts even without sound";
 }
 
-TEST_F(ShowTest, ExitWithWallpaperSnapshotsSavesAndSetsIt)
+TEST_F(ShowTest, ExitLeavesTheWallpaperWhenAskedAndUnloadRestoresEverything)
 {
     pictures({"a.jpg"});
-    store.set("wallpaper", "1");
-    load();
-    show->Timer1_Timer();
-    program.show.dismissal.allow_exit();
-    log.clear();
-    show->Timer1_Timer();
-    const std::vector<std::string> expected = {
-        "FXLabel3.effect=0",   "FXLabel3.refresh",    "FXImage1.effect=0",   "FXImage1.show",
-        "FXImage1.refresh",    "FXImage2.snapshot=2", "FXImage2.snapshot=1", "FXImage2.front",
-        "FXImage2.show",       "FXImage2.snapshot=3", "window.save=/win/Velmoria.bmp", "window.unload"};
-    EXPECT_EQ(log.calls, expected);
-    EXPECT_EQ(wallpaper.set, std::vector<std::string>{"/win/Velmoria.bmp"});
-    EXPECT_FALSE(show->in_tick());
-}
-
-TEST_F(ShowTest, BitmapThatCannotBeWrittenSetsNoWallpaperButTheShowEnds)
-{
-    pictures({"a.jpg"});
-    store.set("wallpaper", "1");
-    window.save_succeeds = false;
+    for (const bool save_works : {true, false}) {
+        store.set("wallpaper", "1");
+        w.save_works = save_works;
+        w.wallpaper.clear();
+        load();
+        show->Timer1_Timer();
+        program.show.dismissal.allow_exit();
+        show->Timer1_Timer();
+        EXPECT_EQ(w.saved, "/win/Velmoria.bmp");
+        EXPECT_EQ(w.wallpaper, save_works ? "/win/Velmoria.bmp" : "") << "an unwritten bitmap is not set";
+        EXPECT_TRUE(w.unloaded && !show->in_tick());
+    }
+    store.set("wallpaper", "0");
+    w.saved.clear();
     load();
     program.show.dismissal.allow_exit();
     show->Timer1_Timer();
-    EXPECT_TRUE(wallpaper.set.empty());
-    EXPECT_EQ(log.calls.back(), "window.unload");
-}
+    EXPECT_EQ(w.saved, "");
 
-TEST_F(ShowTest, UnloadStopsSoundsRestoresTheSystemAndThePointer)
-{
-    pictures({"a.jpg"});
-    load();
+    snd1.set_sound_file("/p/x.wav");
     show->Form_Unload();
-    EXPECT_EQ(log.calls, (std::vector<std::string>{"FXSnd1.file=", "FXSnd1.command=11", "FXSnd1.command=1",
-                                                   "FXSnd2.file=", "FXSnd2.command=11", "FXSnd2.command=1"}));
-    EXPECT_EQ(saver.running, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(program.show_running);
+    EXPECT_TRUE(snd1.stopped() && snd2.stopped());
+    EXPECT_FALSE(w.saver_running || program.show_running);
     EXPECT_EQ(cursor.count, 0);
 }
 
@@ -798,72 +450,45 @@ TEST_F(ShowTest, AHostedShowOnlyShowsPictures)
     pictures({"a.jpg", "b.jpg"});
     lister.folders["/p/"].push_back("a.wav");
     store.set("wallpaper", "1");
-    store.set("sound_on", "1");
-    load(ShowHost::Hosted);
+    load(true, ShowHost::Hosted);
     EXPECT_EQ(cursor.count, 0) << "the pointer stays as it is";
-    EXPECT_TRUE(saver.running.empty()) << "the desktop's saver state is the daemon's";
+    EXPECT_FALSE(w.saver_running) << "the desktop's saver state is the daemon's";
     show->Timer2_Timer();
-    char key = 'x';
-    show->Form_KeyPress(key);
+    press('x');
     show->Form_Click();
     for (int i = 0; i < 20; ++i) {
         show->Form_MouseMove();
     }
-    EXPECT_EQ(program.show.dismiss_request, 0) << "input never ends a hosted show";
-    EXPECT_EQ(count_calls("FXSnd2.file=/p/a.wav"), 0) << "no sound";
-    tick_until(0);
-    show->Timer1_Timer(); // loads; the hold is still to come
-    const std::size_t placed = files_loaded().size();
+    EXPECT_FALSE(dismissal().dismiss_request()) << "input never ends a hosted show";
+    EXPECT_TRUE(snd2.started.empty()) << "no sound";
+    tick_until(CycleState::Hold);
+    const std::size_t placed = image1.loads.size();
     show->Form_Resize();
-    tick_until(1);
     show->Timer1_Timer();
-    tick_until(0);
+    tick_until(CycleState::Load);
     show->Timer1_Timer();
-    EXPECT_EQ(files_loaded().size(), placed + 1) << "a new size ends the next hold at once";
-    EXPECT_EQ(password_switch.asked, 0);
-    program.show.exit_now = 1;
+    EXPECT_EQ(image1.loads.size(), placed + 1) << "a new size ends the hold at once";
+    EXPECT_EQ(w.switch_asked, 0);
+    program.show.dismissal.allow_exit();
     show->Timer1_Timer();
-    EXPECT_TRUE(wallpaper.set.empty()) << "no wallpaper";
+    EXPECT_TRUE(w.saved.empty() && w.wallpaper.empty()) << "no wallpaper";
     show->Form_Unload();
-    EXPECT_TRUE(saver.running.empty());
+    EXPECT_FALSE(w.saver_running || program.show_running);
     EXPECT_EQ(cursor.count, 0);
-    EXPECT_FALSE(program.show_running);
 }
 
-TEST_F(ShowTest, NestedTickReturnsAtOnce)
+TEST_F(ShowTest, ATickDeliveredInsideATickReturnsAtOnce)
 {
-    pictures({"a.jpg"});
+    pictures({"a.jpg", "b.jpg"});
     load();
-    int nested_states = -1;
-    // The first pump inside the load step delivers another tick: it must
-    // not run.
-    struct Reentry : EventPump {
-        ScreenSaverShow* show = nullptr;
-        Program* program = nullptr;
-        int* seen = nullptr;
-        bool delivered = false;
-        void process_pending() override
-        {
-            if (delivered) {
-                return;
-            }
-            delivered = true;
-            const CycleState before = program->show.cycle_state;
+    int nested = 0;
+    pump.on_pending = [&] {
+        if (nested++ == 0) {
             show->Timer1_Timer();
-            *seen = program->show.cycle_state == before ? 1 : 0;
         }
-        void run_while(const bool&) override {}
-    } reentry;
-    auto nested = std::make_unique<ScreenSaverShow>(
-        program, window, ShowComponents{image1, image2, label1, label3, snd1, snd2},
-        ShowServices{clock, random, lister, cursor, saver, reentry, store, password_switch, prompt, wallpaper, printer, messages, screen});
-    reentry.show = nested.get();
-    reentry.program = &program;
-    reentry.seen = &nested_states;
-    nested->Form_Load();
-    program.show.cycle_state = CycleState::Load;
-    nested->Timer1_Timer();
-    EXPECT_EQ(nested_states, 1) << "the nested tick changed nothing";
+    };
+    show->Timer1_Timer();
+    EXPECT_EQ(image1.loads.size(), 1u);
     EXPECT_EQ(program.show.cycle_state, CycleState::Caption);
 }
 

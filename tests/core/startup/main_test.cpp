@@ -8,165 +8,148 @@
 namespace framory::core {
 namespace {
 
-using framory::testing::FakeStartupWorld;
+using namespace framory::testing;
 
-class MainTest : public ::testing::Test {
-protected:
-    FakeStartupWorld world;
-    Program program;
+class FakeForms : public ModeForms {
+public:
+    std::vector<std::string> opened;
+    bool result = true;
+    std::function<void(Program&)> on_open; // looks at the program's values as the form opens
 
-    MainResult run(std::string_view text) { return Main(program, world.services, text); }
+    bool open_configuration(Program& p) override { return record("configuration", p); }
+    bool open_show(Program& p) override { return record("show", p); }
+    bool load_preview(Program& p) override { return record("preview", p); }
+    bool open_change_password(Program& p) override { return record("change_password", p); }
+    bool open_hosted_show(Program& p, const HostedRequest&) override { return record("hosted", p); }
+
+private:
+    bool record(const std::string& name, Program& p)
+    {
+        opened.push_back(name);
+        if (on_open) {
+            on_open(p);
+        }
+        return result;
+    }
 };
 
-TEST_F(MainTest, RecordsTwipsFolderAndSettingsBeforeAnyWindowOpens)
+struct World {
+    FakeScreen screen;
+    FakeSystem system;
+    FakeWindows windows;
+    FakeStore store;
+    FakePump pump;
+    FakeForms forms;
+    Program program;
+    StartupServices services{screen, system, windows, store, pump, forms};
+    MainResult run(std::string_view text) { return Main(program, services, text); }
+};
+
+TEST(Main, TheSwitchOpensItsFormAfterTheMachinesFactsAndSettingsAreRead)
 {
-    world.screen.tppx = 14.6;
-    world.screen.tppy = 9.5;
-    world.store.set("scene_delay", "17");
-    bool checked = false;
-    world.forms.on_open = [&](Program& p) {
-        EXPECT_EQ(p.twips_per_pixel_x, 15);
-        EXPECT_EQ(p.twips_per_pixel_y, 10);
-        EXPECT_EQ(p.windows_dir, "/home/u/.local/share/Obelin Framory/");
-        EXPECT_EQ(p.settings.scene_delay, 17);
-        EXPECT_EQ(p.settings.dir_path, "/opt/framory/bin/");
-        checked = true;
+    struct Case {
+        std::string text, form;
+        SaverMode mode;
+        AfterMain after;
+        std::int32_t host; // only the preview reads a handle
     };
-    const MainResult result = run("/c");
-    EXPECT_TRUE(checked);
-    EXPECT_EQ(result.mode, SaverMode::Configure);
-    EXPECT_EQ(result.after, AfterMain::KeepRunning);
-}
-
-TEST_F(MainTest, EmptyTextOpensConfiguration)
-{
-    EXPECT_EQ(run("").mode, SaverMode::Configure);
-    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"configuration"});
-}
-
-TEST_F(MainTest, UnrecognisedSwitchLoadsSettingsAndOpensNothing)
-{
-    for (const char* text : {"/X", "-s", "S"}) {
-        FakeStartupWorld fresh;
-        Program p;
-        fresh.store.set("scale_flag", "85");
-        const MainResult result = Main(p, fresh.services, text);
-        EXPECT_EQ(result.mode, SaverMode::None) << text;
-        EXPECT_EQ(result.after, AfterMain::EndProgram) << text;
-        EXPECT_TRUE(fresh.forms.opened.empty()) << text;
-        EXPECT_EQ(p.settings.scale_flag, 85) << text;
-        EXPECT_EQ(fresh.pump.waits, 0) << text;
+    const Case cases[] = {{"/c", "configuration", SaverMode::Configure, AfterMain::KeepRunning, 99},
+                          {"", "configuration", SaverMode::Configure, AfterMain::KeepRunning, 99},
+                          {"/p 1234", "preview", SaverMode::Preview, AfterMain::KeepRunning, 1234},
+                          {"/p:1234", "preview", SaverMode::Preview, AfterMain::KeepRunning, 0},
+                          {"/a 555", "change_password", SaverMode::ChangePassword, AfterMain::KeepRunning, 99},
+                          {"/X", "", SaverMode::None, AfterMain::EndProgram, 99},
+                          {"-s", "", SaverMode::None, AfterMain::EndProgram, 99}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        World w;
+        w.screen.tppx = 14.6;
+        w.screen.tppy = 9.5;
+        w.store.set("scene_delay", "17");
+        w.program.host_window = 99;
+        w.forms.on_open = [](Program& p) {
+            EXPECT_EQ(p.twips_per_pixel_x, 15);
+            EXPECT_EQ(p.twips_per_pixel_y, 10);
+            EXPECT_EQ(p.windows_dir, "/home/u/.local/share/Obelin Framory/");
+            EXPECT_EQ(p.settings.scene_delay, 17);
+            EXPECT_EQ(p.settings.dir_path, "/opt/framory/bin/");
+            EXPECT_EQ(p.folders[1], "/home/u/.local/share/Obelin Framory/");
+        };
+        const MainResult result = w.run(c.text);
+        EXPECT_EQ(w.forms.opened, c.form.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.form});
+        EXPECT_EQ(result.mode, c.mode);
+        EXPECT_EQ(result.after, c.after);
+        EXPECT_EQ(w.program.host_window, c.host);
+        EXPECT_EQ(w.program.settings.scene_delay, 17) << "settings are read whatever the switch";
+        if (!c.form.empty()) {
+            World failing;
+            failing.forms.result = false;
+            EXPECT_EQ(failing.run(c.text).after, AfterMain::EndProgram) << "a form that cannot open ends the program";
+        }
     }
 }
 
-TEST_F(MainTest, ConfigureEndsAtOnceWhenAnotherFramoryRuns)
+TEST(Main, ConfigurationEndsAtOnceWhenThisFramoryRunsAlready)
 {
-    world.system.other_instance = true;
-    const MainResult result = run("/c");
-    EXPECT_EQ(result.after, AfterMain::EndProgram);
-    EXPECT_TRUE(world.forms.opened.empty());
+    for (const std::string program_file : {"/opt/framory/bin/framory", "/opt/saver/slides.scr"}) {
+        World w;
+        w.system.other_instance = true;
+        w.system.program = program_file;
+        const MainResult result = w.run("/c");
+        const bool ours = program_file.ends_with("framory");
+        EXPECT_EQ(result.after, ours ? AfterMain::EndProgram : AfterMain::KeepRunning) << program_file;
+        EXPECT_EQ(w.forms.opened.size(), ours ? 0u : 1u);
+    }
 }
 
-TEST_F(MainTest, ConfigureUnderAnotherFileNameOpensDespiteAnotherInstance)
+TEST(Main, TheShowRunsUntilItsWindowUnloadsAndASecondShowEndsSilently)
 {
-    world.system.other_instance = true;
-    world.system.program = "/opt/saver/slides.scr";
-    run("/C");
-    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"configuration"});
-}
-
-TEST_F(MainTest, RunOpensTheShowAndWaitsUntilItUnloads)
-{
-    bool was_running_at_open = false;
-    world.forms.on_open = [&](Program& p) { was_running_at_open = p.show_running; };
+    World w;
+    bool running_at_open = false;
+    w.forms.on_open = [&](Program& p) { running_at_open = p.show_running; };
     int passes = 0;
-    world.pump.during_wait = [&] {
+    w.pump.during_wait = [&] {
         if (++passes == 3) {
-            program.show_running = false; // the show window's unload step
+            w.program.show_running = false; // the show window's unload step
         }
     };
-    const MainResult result = run("/s");
-    EXPECT_TRUE(was_running_at_open);
-    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"show"});
-    EXPECT_EQ(world.pump.waits, 1);
+    const MainResult result = w.run("/s");
+    EXPECT_TRUE(running_at_open);
     EXPECT_EQ(passes, 3);
-    EXPECT_EQ(result.mode, SaverMode::Run);
-    EXPECT_EQ(result.after, AfterMain::EndProgram);
-    EXPECT_EQ(world.windows.queries, std::vector<std::string>{"screen saver running"});
-}
+    EXPECT_EQ(std::make_pair(result.mode, result.after), std::make_pair(SaverMode::Run, AfterMain::EndProgram));
 
-TEST_F(MainTest, SecondShowEndsSilentlyWhenAShowWindowExists)
-{
-    world.windows.titles = {"screen saver running"};
-    const MainResult result = run("/S");
-    EXPECT_TRUE(world.forms.opened.empty());
-    EXPECT_FALSE(program.show_running);
-    EXPECT_EQ(result.after, AfterMain::EndProgram);
-}
-
-TEST_F(MainTest, ShowThatCannotOpenEndsWithoutWaiting)
-{
-    world.forms.result = false;
-    const MainResult result = run("/S");
-    EXPECT_EQ(world.pump.waits, 0);
-    EXPECT_FALSE(program.show_running);
-    EXPECT_EQ(result.after, AfterMain::EndProgram);
-}
-
-TEST_F(MainTest, PreviewReadsTheHandle)
-{
-    int seen = -1;
-    world.forms.on_open = [&](Program& p) { seen = p.host_window; };
-    run("/p 1234");
-    EXPECT_EQ(seen, 1234);
-    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"preview"});
-
-    FakeStartupWorld other;
-    Program p2;
-    p2.host_window = 99;
-    Main(p2, other.services, "/p:1234");
-    EXPECT_EQ(p2.host_window, 0);
-}
-
-TEST_F(MainTest, ChangePasswordOpensItsDialog)
-{
-    const MainResult result = run("/a 555");
-    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"change_password"});
-    EXPECT_EQ(result.after, AfterMain::KeepRunning);
-    EXPECT_EQ(program.host_window, 0);
-}
-
-TEST_F(MainTest, FormThatCannotOpenEndsTheProgram)
-{
-    world.forms.result = false;
-    for (const char* text : {"/c", "/p 5", "/a"}) {
-        FakeStartupWorld fresh;
-        fresh.forms.result = false;
-        Program p;
-        EXPECT_EQ(Main(p, fresh.services, text).after, AfterMain::EndProgram) << text;
+    for (const bool shown_elsewhere : {true, false}) {
+        World other;
+        if (shown_elsewhere) {
+            other.windows.titles = {"screen saver running"};
+        } else {
+            other.forms.result = false;
+        }
+        other.pump.during_wait = [&] { ADD_FAILURE() << "waited for a show that is not there"; };
+        EXPECT_EQ(other.run("/S").after, AfterMain::EndProgram);
+        EXPECT_EQ(other.forms.opened.size(), shown_elsewhere ? 0u : 1u);
+        EXPECT_FALSE(other.program.show_running);
     }
 }
 
-TEST_F(MainTest, DefaultFolderListIsTheWindowsDirectory)
+TEST(Main, AHostedShowLoadsTheSettingsAndRunsBesideAnyOtherShow)
 {
-    world.system.windows = "/srv/pictures";
-    run("/X");
-    EXPECT_EQ(program.folders.folders_total, 1);
-    EXPECT_EQ(program.folders[1], "/srv/pictures/");
-}
-
-TEST_F(MainTest, HostedShowLoadsTheSettingsAndRunsBesideAnyOtherShow)
-{
-    world.windows.titles = {"screen saver running"};
-    world.store.set("scene_delay", "17");
-    world.forms.on_open = [](Program& p) {
+    World w;
+    w.windows.titles = {"screen saver running"};
+    w.store.set("scene_delay", "17");
+    w.forms.on_open = [](Program& p) {
         EXPECT_TRUE(p.show_running);
         EXPECT_EQ(p.settings.scene_delay, 17);
     };
-    EXPECT_EQ(MainHosted(program, world.services, {HostedRequest::Target::Window, 42}).mode, SaverMode::Run);
-    EXPECT_EQ(world.forms.opened, std::vector<std::string>{"hosted"});
-    EXPECT_EQ(world.pump.waits, 1) << "it runs until its window unloads";
-    EXPECT_FALSE(program.show_running);
+    int passes = 0;
+    w.pump.during_wait = [&] {
+        if (++passes == 2) {
+            w.program.show_running = false; // the show window's unload step
+        }
+    };
+    EXPECT_EQ(MainHosted(w.program, w.services, {HostedRequest::Target::Window, 42}).mode, SaverMode::Run);
+    EXPECT_EQ(w.forms.opened, std::vector<std::string>{"hosted"});
+    EXPECT_EQ(passes, 2) << "it runs until its window unloads";
 }
 
 } // namespace

@@ -2,70 +2,42 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace framory::core {
 namespace {
 
-struct SwitchCase {
-    std::string argument_text;
-    std::string expected_switch;
-    SaverMode expected_mode;
-};
-
-class SwitchTable : public ::testing::TestWithParam<SwitchCase> {};
-
-TEST_P(SwitchTable, FirstTwoCharactersUpperCasedChooseTheMode)
+TEST(SaverMode, TheFirstTwoCharactersUpperCasedChooseTheMode)
 {
-    const SwitchCase& c = GetParam();
-    EXPECT_EQ(SwitchOf(c.argument_text), c.expected_switch);
-    EXPECT_EQ(ModeOfSwitch(SwitchOf(c.argument_text)), c.expected_mode);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Startup, SwitchTable,
-    ::testing::Values(SwitchCase{"", "/C", SaverMode::Configure}, SwitchCase{"/c", "/C", SaverMode::Configure},
-                      SwitchCase{"/C", "/C", SaverMode::Configure},
-                      SwitchCase{"/C:1234", "/C", SaverMode::Configure},
-                      SwitchCase{"/c 1234", "/C", SaverMode::Configure}, SwitchCase{"/s", "/S", SaverMode::Run},
-                      SwitchCase{"/S", "/S", SaverMode::Run}, SwitchCase{"/Sxyz", "/S", SaverMode::Run},
-                      SwitchCase{"/p 1234", "/P", SaverMode::Preview},
-                      SwitchCase{"/p:1234", "/P", SaverMode::Preview},
-                      SwitchCase{"/a", "/A", SaverMode::ChangePassword},
-                      SwitchCase{"/X", "/X", SaverMode::None}, SwitchCase{"-s", "-S", SaverMode::None},
-                      SwitchCase{"S", "S", SaverMode::None}, SwitchCase{" /s", " /", SaverMode::None},
-                      SwitchCase{"/", "/", SaverMode::None}));
-
-struct HandleCase {
-    std::string text;
-    std::int32_t expected;
-};
-
-class HandleTable : public ::testing::TestWithParam<HandleCase> {};
-
-TEST_P(HandleTable, ReadsTheNumberAfterTheSwitch)
-{
-    EXPECT_EQ(ReadWindowHandle(GetParam().text), GetParam().expected) << "text: [" << GetParam().text << "]";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Startup, HandleTable,
-    ::testing::Values(HandleCase{" 1234", 1234}, HandleCase{":1234", 0}, HandleCase{"", 0},
-                      HandleCase{"1 2\t3\n4", 1234}, HandleCase{"  \t\n 77", 77}, HandleCase{"12abc", 12},
-                      HandleCase{"abc", 0}, HandleCase{"-42", -42}, HandleCase{"+42", 42},
-                      HandleCase{"2.5", 2}, HandleCase{"3.5", 4}, HandleCase{"2.51", 3}, HandleCase{"-2.5", -2},
-                      HandleCase{".5", 0}, HandleCase{"1.5e3", 1500}, HandleCase{"1e", 1}, HandleCase{"12e+", 12},
-                      HandleCase{"1d2", 100}, HandleCase{"4 e 1", 40}, HandleCase{"\r12", 0},
-                      HandleCase{"2147483647", 2147483647}, HandleCase{"-2147483648", -2147483648},
-                      HandleCase{"2147483648", 0}, HandleCase{"1e400", 0}, HandleCase{"+-5", 0},
-                      HandleCase{".", 0}, HandleCase{"0x10", 0}));
-
-TEST(TextAfterSwitch, IsEverythingAfterTheFirstTwoCharacters)
-{
+    struct Case {
+        const char* text;
+        const char* switch_text;
+        SaverMode mode;
+    };
+    const Case cases[] = {{"", "/C", SaverMode::Configure},        {"/c", "/C", SaverMode::Configure},
+                          {"/C:1234", "/C", SaverMode::Configure}, {"/s", "/S", SaverMode::Run},
+                          {"/Sxyz", "/S", SaverMode::Run},         {"/p 1234", "/P", SaverMode::Preview},
+                          {"/a", "/A", SaverMode::ChangePassword}, {"/X", "/X", SaverMode::None},
+                          {"-s", "-S", SaverMode::None},           {"S", "S", SaverMode::None},
+                          {" /s", " /", SaverMode::None},          {"/", "/", SaverMode::None}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(SwitchOf(c.text), c.switch_text) << c.text;
+        EXPECT_EQ(ModeOfSwitch(SwitchOf(c.text)), c.mode) << c.text;
+    }
     EXPECT_EQ(TextAfterSwitch("/p 1234"), " 1234");
     EXPECT_EQ(TextAfterSwitch("/p"), "");
-    EXPECT_EQ(TextAfterSwitch("/"), "");
-    EXPECT_EQ(ReadWindowHandle(TextAfterSwitch("/p:1234")), 0);
+}
+
+TEST(SaverMode, TheWindowHandleIsTheNumberAfterTheSwitch)
+{
+    // clang-format off
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {" 1234", 1234}, {":1234", 0}, {"", 0}, {"1 2\t3\n4", 1234}, {"  \t\n 77", 77}, {"12abc", 12}, {"abc", 0},
+        {"-42", -42}, {"+42", 42}, {"2.5", 2}, {"3.5", 4}, {"2.51", 3}, {"-2.5", -2}, {".5", 0}, {"1.5e3", 1500},
+        {"1e", 1}, {"12e+", 12}, {"1d2", 100}, {"4 e 1", 40}, {"\r12", 0}, {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1}, {"2147483648", 0}, {"1e400", 0}, {"+-5", 0}, {".", 0}, {"0x10", 0}};
+    // clang-format on
+    for (const auto& [text, handle] : cases) {
+        EXPECT_EQ(ReadWindowHandle(text), handle) << "[" << text << "]";
+    }
 }
 
 TEST(HostedRequestOf, WholeArgumentsNameTheWindowToDrawInto)
