@@ -1,7 +1,9 @@
 // Processor time of the sound player while it plays, measured side by side:
 // the open device with nothing playing, a WAV file and MIDI files, each for a
 // few seconds of real-time playback. Reported as per cent of one core, and
-// MIDI against WAV.
+// MIDI against WAV. Also how soon a sound's completion follows its end: the
+// time from the start of a WAV file to its completion against the file's
+// own length.
 //
 // By default the sound goes to SDL's disk driver writing to /dev/null, which
 // paces itself like a sound card; set SDL_AUDIODRIVER to measure a real one.
@@ -119,6 +121,32 @@ void BM_MidiFormat0AllPercussion(benchmark::State& state)
     state.counters["vs_wav"] = wav_cpu_pct > 0 ? state.counters["cpu_pct_of_core"] / wav_cpu_pct : 0;
 }
 
+void BM_CompletionOfWav16BitMono44k(benchmark::State& state)
+{
+    if (!output().open()) {
+        state.SkipWithError("no audio device");
+        return;
+    }
+    constexpr double sound_ms = 45657 / 44.1;
+    double completion_ms = 0;
+    for (auto _ : state) {
+        QtFXSnd player(output());
+        bool done = false;
+        player.set_finished_handler([&] { done = true; });
+        QElapsedTimer wall;
+        wall.start();
+        player.set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
+        while (!done && wall.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        }
+        completion_ms = static_cast<double>(wall.nsecsElapsed()) / 1e6;
+    }
+    state.counters["completion_ms"] = completion_ms;
+    state.counters["late_ms"] = completion_ms - sound_ms;
+    state.counters["vs_sound_length"] = completion_ms / sound_ms;
+}
+
+BENCHMARK(BM_CompletionOfWav16BitMono44k)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DeviceOpenNothingPlaying)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Wav16BitMono44k)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MidiFormat1Chords)->Iterations(1)->UseRealTime()->Unit(benchmark::kMillisecond);
