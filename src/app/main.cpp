@@ -5,7 +5,7 @@
 #include "media/decode/decode.h"
 #include "qt/forms/artwork.h"
 #include "qt/forms/fit_text.h"
-#include "qt/platform/desktop_platform.h"
+#include "qt/desktop_platform.h"
 #include "qt/platform/termination.h"
 
 #include <QApplication>

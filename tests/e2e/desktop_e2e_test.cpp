@@ -1,14 +1,14 @@
 // The show as the desktop starts it: as the command of an idle or lock tool,
 // drawn into a plain X window named on the command line, and run by the
-// XScreenSaver daemon as its only display mode. The test runs under
-// xvfb-run with a 1280x800 screen.
+// XScreenSaver daemon as its only display mode. Each test has an X server
+// of its own with a 1280x800 screen.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
+#include <QImage>
 
 #include "support/program_under_test.h"
+// Xlib after Qt, whose names its macros would clash with.
 #include "screen_pixels.h"
-#include "support/x_session.h"
 
 #include <csignal>
 #include <filesystem>
@@ -30,6 +30,7 @@ class DesktopE2E : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(m_server.started());
         m_home = framory::testing::MakeShowHome();
         std::ofstream(m_home / "config" / "Obelin Framory.ini")
             << "[Options]\nfolders_total=1\nfolder1=" << (m_home / "pictures").string()
@@ -48,6 +49,7 @@ protected:
                               qRgb(0, 0, 255)) < 24;
     }
 
+    framory::testing::XServer m_server;
     fs::path m_home;
 };
 
@@ -127,7 +129,6 @@ TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
     fs::create_directories(m_home / "run");
     fs::permissions(m_home / "run", fs::perms::owner_all);
     fs::permissions(m_home, fs::perms::owner_all | fs::perms::others_exec);
-    fs::copy_file(std::getenv("XAUTHORITY"), m_home / ".Xauthority");
     std::ofstream(m_home / ".xscreensaver")
         << "mode: one\nselected: 0\nlock: False\nsplash: False\nfade: False\nunfade: False\n"
         << "timeout: 0:30:00\nprograms: \"Framory\" " << FRAMORY_BINARY << " --root \\n\n";
@@ -140,8 +141,8 @@ TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
     }
     const char* mark = std::getenv("FRAMORY_TEST_SERVERS");
     const fs::path& h = m_home;
-    const std::string env = "env HOME='" + h.string() + "' XAUTHORITY='" + (h / ".Xauthority").string() +
-                            "' DISPLAY='" + std::getenv("DISPLAY") + "' XDG_RUNTIME_DIR='" + (h / "run").string() +
+    // The test's server lets every local client in: no authority file.
+    const std::string env = "env HOME='" + h.string() + "' DISPLAY='" + std::getenv("DISPLAY") + "' XDG_RUNTIME_DIR='" + (h / "run").string() +
                             "' XDG_CONFIG_HOME='" + (h / "config").string() + "' XDG_DATA_HOME='" +
                             (h / "data").string() + "' FRAMORY_TEST_SERVERS='" + (mark != nullptr ? mark : "") +
                             "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb ";
@@ -175,10 +176,3 @@ TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QGuiApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -1,13 +1,13 @@
-// The desktop services against a real X server (the test runs under Xvfb).
+// The desktop services against a real X server, each test's own.
 // Google Test comes first: Xlib defines macros (None) that clash with its names.
 #include <gtest/gtest.h>
 
 #include "qt/platform/desktop_services.h"
 
 #include "core/startup/helpers.h"
+#include "support/x_session.h"
 
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
 
 #include <string>
 
@@ -18,6 +18,7 @@ class X11Test : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(m_server.started());
         m_display = XOpenDisplay(nullptr);
         ASSERT_NE(m_display, nullptr) << "the test needs an X server";
     }
@@ -43,6 +44,7 @@ protected:
     }
     Window root() const { return DefaultRootWindow(m_display); }
 
+    framory::testing::XServer m_server;
     Display* m_display = nullptr;
 };
 
@@ -71,11 +73,6 @@ TEST_F(X11Test, FindsAReparentedWindowByItsUtf8Name)
     XDestroyWindow(m_display, frame);
     XSync(m_display, False);
     EXPECT_TRUE(core::NoWindowTitled(finder, title));
-}
-
-TEST_F(X11Test, ServerIsReachable)
-{
-    EXPECT_TRUE(XServerReachable());
 }
 
 } // namespace

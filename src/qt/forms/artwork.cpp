@@ -1,10 +1,14 @@
 #include "qt/forms/artwork.h"
 
+#include <QFont>
 #include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+
+#include <cmath>
+#include <functional>
 
 namespace framory::qt {
 
@@ -57,6 +61,166 @@ QPixmap icon_canvas()
     QPixmap pixmap = canvas(32, 32);
     pixmap.fill(Qt::transparent);
     return pixmap;
+}
+
+// The scenes of the preview's built-in picture: each photograph of its
+// collage is a small scene of its own, framed in white.
+
+void framed_photo(QPainter& p, const QRect& r, const std::function<void(QPainter&, const QRect&)>& scene)
+{
+    p.fillRect(r.translated(2, 2), QColor(0, 0, 0, 110)); // its shadow on the table
+    p.fillRect(r, QColor(250, 248, 240));
+    const QRect inner = r.adjusted(2, 2, -2, -2);
+    p.save();
+    p.setClipRect(inner);
+    scene(p, inner);
+    p.restore();
+}
+
+void sunset(QPainter& p, const QRect& r)
+{
+    const int horizon = r.top() + r.height() * 2 / 3;
+    QLinearGradient sky(r.topLeft(), QPoint(r.left(), horizon));
+    sky.setColorAt(0.0, QColor(72, 40, 120));
+    sky.setColorAt(0.55, QColor(236, 96, 88));
+    sky.setColorAt(1.0, QColor(255, 190, 92));
+    p.fillRect(QRect(r.left(), r.top(), r.width(), horizon - r.top()), sky);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 226, 120));
+    p.drawEllipse(QPoint(r.left() + r.width() / 2, horizon), 9, 9);
+    p.fillRect(QRect(r.left(), horizon, r.width(), r.bottom() - horizon + 1), QColor(36, 40, 92));
+    p.setPen(QPen(QColor(255, 200, 110), 1));
+    for (int i = 0; i < 4; ++i) {
+        const int y = horizon + 3 + i * 3;
+        const int half = 8 - i * 2;
+        p.drawLine(r.left() + r.width() / 2 - half, y, r.left() + r.width() / 2 + half, y);
+    }
+}
+
+void aurora(QPainter& p, const QRect& r)
+{
+    p.fillRect(r, QColor(10, 22, 48));
+    p.setPen(Qt::NoPen);
+    for (int band = 0; band < 3; ++band) {
+        QPainterPath path;
+        const double base = r.top() + 8.0 + band * 5.0;
+        path.moveTo(r.left(), base);
+        for (int x = 0; x <= r.width(); x += 2) {
+            path.lineTo(r.left() + x, base + 4.0 * std::sin((x + band * 9) / 7.0));
+        }
+        path.lineTo(r.right() + 1, base + 10.0);
+        for (int x = r.width(); x >= 0; x -= 2) {
+            path.lineTo(r.left() + x, base + 9.0 + 3.0 * std::sin((x + band * 5) / 6.0));
+        }
+        path.closeSubpath();
+        p.setBrush(QColor(60 + band * 40, 230 - band * 30, 140 + band * 30, 120));
+        p.drawPath(path);
+    }
+    p.setPen(QColor(255, 255, 230));
+    for (const QPoint star : {QPoint(5, 3), QPoint(17, 6), QPoint(30, 2), QPoint(41, 5), QPoint(11, 13)}) {
+        p.drawPoint(r.topLeft() + star);
+    }
+    QPolygon hills;
+    hills << QPoint(r.left(), r.bottom() + 1) << QPoint(r.left(), r.bottom() - 5)
+          << QPoint(r.left() + 12, r.bottom() - 11) << QPoint(r.left() + 22, r.bottom() - 4)
+          << QPoint(r.left() + 34, r.bottom() - 13) << QPoint(r.right() + 1, r.bottom() - 3)
+          << QPoint(r.right() + 1, r.bottom() + 1);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(6, 10, 20));
+    p.drawPolygon(hills);
+}
+
+void blocks(QPainter& p, const QRect& r)
+{
+    const QColor colours[] = {QColor(230, 57, 70),  QColor(244, 162, 97), QColor(233, 196, 106),
+                              QColor(42, 157, 143), QColor(38, 70, 83),   QColor(120, 90, 200)};
+    const int cell = 8;
+    for (int y = 0; y * cell < r.height(); ++y) {
+        for (int x = 0; x * cell < r.width(); ++x) {
+            const QColor& c = colours[(x * 2 + y * 3 + (x * y) % 4) % 6];
+            p.fillRect(QRect(r.left() + x * cell, r.top() + y * cell, cell - 1, cell - 1), c);
+        }
+    }
+}
+
+void petals(QPainter& p, const QRect& r)
+{
+    QLinearGradient grass(r.topLeft(), r.bottomLeft());
+    grass.setColorAt(0.0, QColor(150, 200, 120));
+    grass.setColorAt(1.0, QColor(50, 120, 60));
+    p.fillRect(r, grass);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    const QPointF centre(r.left() + r.width() / 2.0, r.top() + r.height() / 2.0);
+    for (int i = 0; i < 6; ++i) {
+        p.save();
+        p.translate(centre);
+        p.rotate(i * 60.0);
+        p.setBrush(QColor(245, 140, 190));
+        p.drawEllipse(QRectF(2.0, -3.5, 11.0, 7.0));
+        p.restore();
+    }
+    p.setBrush(QColor(255, 210, 60));
+    p.drawEllipse(centre, 3.5, 3.5);
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void harbour(QPainter& p, const QRect& r)
+{
+    const int shore = r.top() + r.height() / 2;
+    QLinearGradient sky(r.topLeft(), QPoint(r.left(), shore));
+    sky.setColorAt(0.0, QColor(110, 170, 230));
+    sky.setColorAt(1.0, QColor(200, 230, 250));
+    p.fillRect(QRect(r.left(), r.top(), r.width(), shore - r.top()), sky);
+    p.fillRect(QRect(r.left(), shore, r.width(), r.bottom() - shore + 1), QColor(30, 100, 160));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 60, 30));
+    QPolygonF hull;
+    hull << QPointF(r.left() + 10, shore + 2) << QPointF(r.left() + 30, shore + 2) << QPointF(r.left() + 26, shore + 6)
+         << QPointF(r.left() + 14, shore + 6);
+    p.drawPolygon(hull);
+    p.setBrush(QColor(255, 255, 255));
+    QPolygonF sail;
+    sail << QPointF(r.left() + 20, shore - 12) << QPointF(r.left() + 20, shore + 1)
+         << QPointF(r.left() + 29, shore + 1);
+    p.drawPolygon(sail);
+    p.setPen(QPen(QColor(220, 240, 255), 1));
+    p.drawLine(r.left() + 30, shore + 9, r.left() + 40, shore + 9);
+    p.drawLine(r.left() + 4, shore + 12, r.left() + 16, shore + 12);
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void meadow(QPainter& p, const QRect& r)
+{
+    p.fillRect(r, QColor(250, 215, 120));
+    p.fillRect(QRect(r.left(), r.top() + r.height() * 3 / 5, r.width(), r.height()), QColor(90, 150, 60));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(100, 60, 30));
+    p.drawRect(QRectF(r.left() + r.width() / 2.0 - 1.5, r.top() + r.height() * 0.35, 3.0, r.height() * 0.3));
+    p.setBrush(QColor(40, 110, 50));
+    p.drawEllipse(QPointF(r.left() + r.width() / 2.0, r.top() + r.height() * 0.32), 10.0, 9.0);
+    p.setRenderHint(QPainter::Antialiasing, false);
+}
+
+void centred_text(QPainter& p, const QRect& band, const QString& text, int pixel_size, bool bold, const QColor& colour)
+{
+    // A named family and pixel sizes keep the text the same on every
+    // platform plugin and screen density; the families after the first are
+    // stand-ins where it is missing.
+    QFont font;
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+    font.setStyleStrategy(QFont::StyleStrategy(QFont::PreferAntialias | QFont::NoSubpixelAntialias));
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setPixelSize(pixel_size);
+    font.setBold(bold);
+    font.setStyleHint(QFont::SansSerif);
+    p.setFont(font);
+    p.setPen(QColor(0, 0, 0, 160));
+    p.drawText(band.translated(1, 1), Qt::AlignCenter, text);
+    p.setPen(colour);
+    p.drawText(band, Qt::AlignCenter, text);
 }
 
 } // namespace
@@ -154,6 +318,32 @@ QIcon PreviewIcon()
     p.drawLine(QPointF(16, 23), QPointF(16, 27));
     p.drawLine(QPointF(10, 28), QPointF(22, 28));
     return QIcon(pixmap);
+}
+
+QImage BuiltInPreviewPicture()
+{
+    // Drawn in full colour: a 256-colour palette would only add dithering
+    // to the gradients on today's screens.
+    QImage picture(kPreviewPictureWidth, kPreviewPictureHeight, QImage::Format_RGB32);
+    QPainter p(&picture);
+    QLinearGradient table(0, 0, 0, kPreviewPictureHeight);
+    table.setColorAt(0.0, QColor(26, 32, 64));
+    table.setColorAt(1.0, QColor(14, 18, 38));
+    p.fillRect(picture.rect(), table);
+
+    framed_photo(p, QRect(5, 21, 52, 40), sunset);
+    framed_photo(p, QRect(97, 20, 48, 38), blocks);
+    framed_photo(p, QRect(50, 26, 52, 38), aurora);
+    framed_photo(p, QRect(110, 54, 35, 40), meadow);
+    framed_photo(p, QRect(9, 57, 50, 38), petals);
+    framed_photo(p, QRect(56, 60, 58, 35), harbour);
+
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    centred_text(p, QRect(0, 1, kPreviewPictureWidth, 18), QStringLiteral("Framory"), 16, true, QColor(255, 214, 94));
+    centred_text(p, QRect(0, 98, kPreviewPictureWidth, 13), QStringLiteral("www.obelin.example"), 10, false,
+                 QColor(225, 232, 245));
+    p.end();
+    return picture;
 }
 
 } // namespace framory::qt

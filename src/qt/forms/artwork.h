@@ -16,6 +16,14 @@ QPixmap ProductArtwork(int width, int height);
 // every window.
 QImage ProductIcon(int size);
 
+// The built-in picture of the preview: a collage of small photographs with
+// the product's name across the top and the maker's web address along the
+// bottom, drawn the same on every run (in code rather than shipped as a
+// file, so the preview shows it even from a program copied on its own).
+inline constexpr int kPreviewPictureWidth = 150;
+inline constexpr int kPreviewPictureHeight = 112;
+QImage BuiltInPreviewPicture();
+
 // The hub's 32 by 32 button icons.
 QIcon FoldersIcon();
 QIcon OptionsIcon();

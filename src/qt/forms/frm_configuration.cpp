@@ -9,7 +9,7 @@
 #include "qt/forms/frm_options.h"
 #include "qt/forms/frm_screen_saver.h"
 #include "qt/forms/twips.h"
-#include "qt/platform/desktop_platform.h"
+#include "qt/desktop_platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>

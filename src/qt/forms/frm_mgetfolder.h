@@ -2,9 +2,11 @@
 
 #include "core/config_ui/folder_editor.h"
 #include "qt/components/qt_fx_image.h"
+#include "qt/forms/folder_models.h"
+#include "qt/platform/folder_listing.h"
+#include "qt/platform/mount_table.h"
 #include "qt/sound/qt_fx_snd.h"
 
-#include <QAbstractListModel>
 #include <QComboBox>
 #include <QDialog>
 #include <QFrame>
@@ -13,13 +15,13 @@
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
-#include <QStandardItemModel>
 #include <QStringList>
 #include <QTreeView>
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace framory::core {
 class ScreenMetrics;
@@ -30,36 +32,6 @@ namespace framory::qt {
 
 class DesktopPlatform;
 class SoundOutput;
-
-// The names of the files in the browsed folder, filled in batches while a
-// worker thread reads the folder.
-class FolderFileModel : public QAbstractListModel {
-public:
-    using QAbstractListModel::QAbstractListModel;
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-
-    void clear();
-    void append(const QStringList& names);
-    void replace(QStringList names);
-    const QString& name(int row) const { return m_names.at(row); }
-
-private:
-    QStringList m_names;
-};
-
-// One volume of the drive list: where it is mounted and what the list shows.
-struct Volume {
-    QString mount;
-    QString text;
-};
-
-// The machine's "drives": the root, the home folder's volume when it is a
-// volume of its own, and the removable media mounted under /media and
-// /run/media. The first form reads the system's mount table; the second
-// takes one in its format (device, mount point, ...; a line each).
-QList<Volume> MachineVolumes();
-QList<Volume> MachineVolumes(const std::string& mount_table, const QString& home);
 
 // The drive list. It reads the machine's volumes again each time it opens,
 // so a stick plugged in while the editor is open is there to choose.
@@ -105,7 +77,7 @@ public:
     void Drive1_Click(int index);
 
     // Whether the file list has read the whole browsed folder.
-    bool file_list_complete() const { return m_listing_complete; }
+    bool file_list_complete() const { return m_file_listing.complete(); }
     const FolderFileModel& file_names() const { return m_files; }
 
     // FolderEditorWindow
@@ -127,38 +99,30 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    struct Channel;
-
     void move_tree(const QString& folder);
     void show_tree_root(const QString& mount);
-    // The tree's entry of a folder on the shown volume: made, with the
-    // entries above it, when `make` is set and it is not there yet.
-    QStandardItem* tree_item(const QString& folder, bool make);
     void list_subfolders(const QModelIndex& index);
-    void receive_subfolders(quint64 generation, const QString& folder, const QStringList& names);
+    void receive_subfolders(const QString& folder, const QStringList& names);
     void select_tree_folder();
     int drive_index_of(const QString& folder) const;
     void fill_drive_list();
-    void receive_files(quint64 generation, const QStringList& names, bool complete);
+    void receive_files(const QStringList& names, bool complete);
     void file_clicked(const QModelIndex& index);
     void unload();
 
     core::FolderEditor m_rules;
-    QStandardItemModel m_tree_model;
+    FolderTreeModel m_tree_model;
     FolderFileModel m_files;
     QList<Volume> m_volumes;
     // Each volume's folder the tree last showed, where choosing the volume
     // again returns.
     QMap<QString, QString> m_drive_folders;
     QString m_tree_folder;
-    QString m_tree_mount;
-    // Changes with the volume the tree shows, so that subfolders read for
-    // another volume's tree are dropped.
-    quint64 m_tree_generation = 0;
     QString m_file_folder;
-    std::shared_ptr<Channel> m_channel;
-    quint64 m_generation = 0;
-    bool m_listing_complete = true;
+    // The file list's folder, and the tree's folders as they open; stopped
+    // when the tree shows another volume and when the editor closes.
+    FolderListing m_file_listing;
+    std::vector<std::unique_ptr<FolderListing>> m_tree_listings;
     bool m_moving_tree = false;
     bool m_unloaded = false;
 };

@@ -2,7 +2,7 @@
 
 #include "core/startup/program.h"
 #include "qt/forms/twips.h"
-#include "qt/platform/desktop_platform.h"
+#include "qt/desktop_platform.h"
 #include "qt/platform/volume_control.h"
 
 #include <QCloseEvent>

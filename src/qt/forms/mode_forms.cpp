@@ -6,7 +6,7 @@
 #include "qt/forms/frm_newpassword.h"
 #include "qt/forms/frm_preview.h"
 #include "qt/forms/frm_screen_saver.h"
-#include "qt/platform/desktop_platform.h"
+#include "qt/desktop_platform.h"
 
 namespace framory::qt {
 

@@ -1,6 +1,7 @@
 #include "qt/platform/desktop_services.h"
 
 #include "qt/platform/title_lock.h"
+#include "qt/platform/x_connection.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -22,30 +23,6 @@
 namespace framory::qt {
 
 namespace {
-
-// Windows can vanish between listing and asking; such errors are expected
-// during a search and must not end the program.
-int ignore_x_errors(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
-class XConnection {
-public:
-    XConnection() : m_display(XOpenDisplay(nullptr)) {}
-    ~XConnection()
-    {
-        if (m_display != nullptr) {
-            XCloseDisplay(m_display);
-        }
-    }
-    XConnection(const XConnection&) = delete;
-    XConnection& operator=(const XConnection&) = delete;
-    Display* get() const { return m_display; }
-
-private:
-    Display* m_display;
-};
 
 std::optional<std::string> window_title(Display* display, Window window, Atom net_wm_name, Atom utf8_string)
 {
@@ -110,26 +87,24 @@ bool XServerReachable()
     if (name == nullptr || name[0] == '\0') {
         return false;
     }
-    XConnection connection;
+    const XConnection connection;
     return connection.get() != nullptr;
 }
 
 bool XWindowWithTitleExists(const std::string& title)
 {
-    XConnection connection;
+    // Windows can vanish between listing and asking; such errors are
+    // expected during a search.
+    const XConnection connection;
     Display* display = connection.get();
-    if (display == nullptr) {
-        return false;
-    }
-    const auto previous = XSetErrorHandler(ignore_x_errors);
-    const Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
-    const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
     bool found = false;
-    for (int screen = 0; screen < ScreenCount(display) && !found; ++screen) {
-        found = search_tree(display, RootWindow(display, screen), title, net_wm_name, utf8_string, 0);
-    }
-    XSync(display, False);
-    XSetErrorHandler(previous);
+    connection.quietly([&] {
+        const Atom net_wm_name = XInternAtom(display, "_NET_WM_NAME", False);
+        const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
+        for (int screen = 0; screen < ScreenCount(display) && !found; ++screen) {
+            found = search_tree(display, RootWindow(display, screen), title, net_wm_name, utf8_string, 0);
+        }
+    });
     return found;
 }
 
@@ -213,8 +188,7 @@ void suspend_x_saver(bool suspend)
 {
     // Qt's own connection lasts as long as the program, which is what the
     // suspension is tied to.
-    auto* x11 = qApp != nullptr ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    Display* display = x11 != nullptr ? x11->display() : nullptr;
+    Display* display = QtXDisplay();
     if (display == nullptr) {
         return;
     }

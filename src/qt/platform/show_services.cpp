@@ -2,6 +2,7 @@
 
 #include "core/slideshow/lists.h"
 #include "qt/platform/desktop_settings.h"
+#include "qt/platform/x_connection.h"
 
 #include <QFile>
 #include <QImageWriter>
@@ -115,22 +116,11 @@ bool WriteBitmapAtomically(const QImage& image, const std::string& path)
 
 namespace {
 
-// Keeps the pixmap after this connection closes, as desktop programs do
-// for the root window's background.
-int ignore_errors(Display*, XErrorEvent*)
+// The picture, scaled to the screen, as the root window's background: a
+// pixmap that stays after the connection closes (RetainPermanent), as
+// desktop programs leave theirs.
+bool set_root_pixmap(Display* display, const QImage& source)
 {
-    return 0;
-}
-
-} // namespace
-
-bool SetRootWindowBackground(const QImage& source)
-{
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return false;
-    }
-    const auto previous = XSetErrorHandler(ignore_errors);
     const int screen = DefaultScreen(display);
     const Window root = RootWindow(display, screen);
     const int width = DisplayWidth(display, screen);
@@ -192,9 +182,17 @@ bool SetRootWindowBackground(const QImage& source)
     } else {
         XFreePixmap(display, pixmap);
     }
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    XCloseDisplay(display);
+    return ok;
+}
+
+} // namespace
+
+bool SetRootWindowBackground(const QImage& source)
+{
+    const XConnection connection;
+    Display* display = connection.get();
+    bool ok = false;
+    connection.quietly([&] { ok = set_root_pixmap(display, source); });
     return ok;
 }
 

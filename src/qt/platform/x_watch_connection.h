@@ -1,23 +1,21 @@
 #pragma once
 
+#include "qt/platform/x_connection.h"
+
 #include <QObject>
 
 #include <functional>
 #include <memory>
 
 class QSocketNotifier;
-struct _XDisplay;
 union _XEvent;
 
 namespace framory::qt {
 
-// Qt's own connection to the X server; null on other platforms.
-_XDisplay* QtXDisplay();
-
-// A connection of the program's own to the X server named by $DISPLAY, kept
-// apart from Qt's so that what it selects on the root window and the events
-// it reads never disturb Qt's. Each event that arrives is handed to
-// `on_event` on the user-interface thread.
+// A connection of the program's own (XConnection) whose events are read as
+// they come: what it selects on the root window and the events it reads
+// never disturb Qt's. Each event that arrives is handed to `on_event` on
+// the user-interface thread.
 class XWatchConnection : public QObject {
     Q_OBJECT
 
@@ -28,7 +26,7 @@ public:
     XWatchConnection& operator=(const XWatchConnection&) = delete;
 
     // Null when no X server answers.
-    _XDisplay* display() const { return m_display; }
+    _XDisplay* display() const { return m_connection.get(); }
     unsigned long root() const;
 
     // Runs `calls` with X errors ignored (a window can vanish at any moment
@@ -38,7 +36,7 @@ public:
 private:
     void read_events();
 
-    _XDisplay* m_display = nullptr;
+    XConnection m_connection;
     std::function<void(_XEvent&)> m_on_event;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

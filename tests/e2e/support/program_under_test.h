@@ -8,6 +8,9 @@
 #include <QImage>
 #include <QPainter>
 
+// Xlib after Qt, whose names its macros would clash with.
+#include "support/x_session.h"
+
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -16,15 +19,12 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 extern char** environ;
 
 namespace framory::testing {
-
-using SteadyClock = std::chrono::steady_clock;
 
 class ProgramUnderTest {
 public:
@@ -64,7 +64,6 @@ public:
             posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                              0644);
         }
-        started = SteadyClock::now();
         posix_spawn(&m_pid, binary.c_str(), &actions, nullptr, argv.data(), env.data());
         posix_spawn_file_actions_destroy(&actions);
     }
@@ -82,23 +81,12 @@ public:
 
     bool running() { return !poll_exit(); }
 
-    // The exit status once the program ended within `limit`, else nothing;
-    // the moment it was seen to end is kept in `ended`.
-    std::optional<int> wait_for_exit(std::chrono::milliseconds limit,
-                                     std::chrono::microseconds poll = std::chrono::milliseconds(1))
+    // The exit status once the program has ended, or nothing when it had
+    // not within `limit`, a limit that only keeps a broken test from hanging.
+    std::optional<int> wait_for_exit(std::chrono::milliseconds limit = std::chrono::seconds(30))
     {
-        const auto end = SteadyClock::now() + limit;
-        while (SteadyClock::now() < end) {
-            if (poll_exit()) {
-                return m_status;
-            }
-            std::this_thread::sleep_for(poll);
-        }
-        return poll_exit() ? std::optional<int>(m_status) : std::nullopt;
+        return WaitUntil([this] { return poll_exit(); }, limit) ? std::optional<int>(m_status) : std::nullopt;
     }
-
-    SteadyClock::time_point started;
-    SteadyClock::time_point ended;
 
 private:
     bool poll_exit()
@@ -108,7 +96,6 @@ private:
         }
         int status = 0;
         if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            ended = SteadyClock::now();
             m_exited = true;
             m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         }
@@ -141,16 +128,10 @@ inline std::filesystem::path MakeShowHome(const std::string& picture_name = "qua
 }
 
 // Waits until a top-level window with the title exists (or no longer does).
-inline bool WaitForWindow(const std::string& title, bool present, std::chrono::milliseconds limit)
+inline bool WaitForWindow(const std::string& title, bool present = true,
+                          std::chrono::milliseconds limit = std::chrono::seconds(30))
 {
-    const auto end = SteadyClock::now() + limit;
-    while (SteadyClock::now() < end) {
-        if (framory::qt::XWindowWithTitleExists(title) == present) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return false;
+    return WaitUntil([&] { return framory::qt::XWindowWithTitleExists(title) == present; }, limit);
 }
 
 } // namespace framory::testing

@@ -4,6 +4,8 @@
 // on it (a window manager among them). Each is stopped when its object goes,
 // also when the test fails half way.
 
+#include "../../support/wait_until.h"
+
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -16,27 +18,12 @@
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
 extern char** environ;
 
 namespace framory::testing {
-
-// Polls `done` until it holds or `limit` has passed; true when it held.
-template <class Condition>
-bool WaitUntil(Condition done, std::chrono::milliseconds limit = std::chrono::seconds(10))
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
 
 // A helper program with the test's environment, its output sent to a file.
 class ChildProcess {

@@ -12,8 +12,9 @@
 
 namespace framory::testing {
 
-// Lets the event loop run until `done` holds or the time is up.
-inline bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 3000)
+// Lets the event loop run until `done` holds; false when it did not within
+// `limit_ms`, a limit that only keeps a broken test from hanging.
+inline bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 30000)
 {
     QElapsedTimer clock;
     clock.start();
@@ -24,15 +25,6 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 300
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
-}
-
-inline void RunEventsFor(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
 }
 
 // A picture with four coloured quarters, so placement and orientation show.

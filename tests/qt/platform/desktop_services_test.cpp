@@ -3,6 +3,7 @@
 #include "qt/platform/title_lock.h"
 
 #include "core/startup/helpers.h"
+#include "support/wait_until.h"
 #include "temp_folder.h"
 
 #include <QApplication>
@@ -63,13 +64,7 @@ TEST(ProgramFile, AnotherProcessOfTheSameFileIsSeen)
         ::_exit(127);
     }
     // Wait until the child has become the program.
-    bool seen = false;
-    for (int i = 0; i < 200 && !seen; ++i) {
-        seen = system.another_instance_running();
-        if (!seen) {
-            ::usleep(10000);
-        }
-    }
+    const bool seen = framory::testing::WaitUntil([&] { return system.another_instance_running(); });
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_TRUE(seen);
@@ -108,13 +103,7 @@ TEST(WindowFinder, WithoutXSeesOwnWindowsAndLocks)
         ::pause();
         ::_exit(0);
     }
-    bool found = false;
-    for (int i = 0; i < 200 && !found; ++i) {
-        found = !core::NoWindowTitled(finder, title + " other");
-        if (!found) {
-            ::usleep(10000);
-        }
-    }
+    const bool found = framory::testing::WaitUntil([&] { return !core::NoWindowTitled(finder, title + " other"); });
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
     EXPECT_TRUE(found) << "a window of another process is seen through its lock";

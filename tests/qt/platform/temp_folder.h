@@ -6,12 +6,13 @@
 
 namespace framory::testing {
 
-// A folder of its own for each test, removed afterwards.
+// A folder of its own for each test, removed afterwards; made under `base`
+// when one is given.
 class TempFolder {
 public:
-    TempFolder()
+    explicit TempFolder(const std::filesystem::path& base = std::filesystem::temp_directory_path())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "framory-test-XXXXXX").string();
+        std::string pattern = (base / "framory-test-XXXXXX").string();
         m_path = ::mkdtemp(pattern.data());
     }
     ~TempFolder()

@@ -1,4 +1,4 @@
-#include "qt/platform/desktop_platform.h"
+#include "qt/desktop_platform.h"
 
 #include "qt/platform/paths.h"
 

@@ -16,7 +16,9 @@
 
 namespace framory::qt {
 
-// Every platform service of the Linux desktop, built once for the run.
+// Every platform service of the Linux desktop and the forms that serve the
+// program's modes, built once for the run. It sits above platform/ and
+// forms/, since it wires the one to the other.
 class DesktopPlatform {
 public:
     explicit DesktopPlatform(DisplayKind display);
