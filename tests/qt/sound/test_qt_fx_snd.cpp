@@ -423,8 +423,9 @@ TEST_F(SoundTest, SoundGoesOnWhileTheUiThreadIsBusy)
 
 struct BadCase {
     const char* file;
-    // False for the damaged files that still hold a playable part, which
-    // plays before the completion.
+    // False for the files that still hold a playable part, which plays
+    // before the completion: damaged ones, and an 84-byte file of a few
+    // frames in a format some players reject.
     bool prompt;
 };
 
@@ -459,7 +460,7 @@ INSTANTIATE_TEST_SUITE_P(Broken, BadFile,
     ::testing::Values(BadCase{"broken/wav_fuzz_crash.wav", true}, BadCase{"broken/wav_truncated_half.wav", false},
         BadCase{"broken/zero_bytes.wav", true}, BadCase{"broken/midi_corrupt_missing_byte.mid", false},
         BadCase{"broken/midi_format0_with_2_tracks.mid", true}, BadCase{"not_a_sound.wav", true},
-        BadCase{"missing.wav", true}, BadCase{"broken", true}, BadCase{"hound_extensible_32bit_48k_stereo.wav", true},
+        BadCase{"missing.wav", true}, BadCase{"broken", true}, BadCase{"hound_extensible_32bit_48k_stereo.wav", false},
         BadCase{"hound_nonstandard_01.wav", true}),
     [](const auto& p) {
         std::string name = p.param.file;
