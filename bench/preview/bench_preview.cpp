@@ -54,13 +54,7 @@ double time_to_end(const XDisplay& x, const std::filesystem::path& home, bool de
     if (destroy) {
         XDestroyWindow(x.get(), pane);
     } else {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = box;
-        event.xclient.message_type = x.atom("WM_PROTOCOLS");
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(x.atom("WM_DELETE_WINDOW"));
-        XSendEvent(x.get(), box, False, NoEventMask, &event);
+        framory::testing::SendCloseRequest(x.get(), box);
     }
     XSync(x.get(), False);
     const bool ended = framory::testing::WaitUntil([&] { return !preview.running(); }, std::chrono::seconds(5));

@@ -126,18 +126,7 @@ public:
     }
 
     // The host's way of asking a window of its own to close.
-    void ask_to_close(Window child)
-    {
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = child;
-        event.xclient.message_type = XInternAtom(m_display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(m_display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(m_display, child, False, NoEventMask, &event);
-        XSync(m_display, False);
-    }
+    void ask_to_close(Window child) { framory::testing::SendCloseRequest(m_display, child); }
 
     bool is_window(Window id)
     {

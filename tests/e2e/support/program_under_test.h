@@ -37,10 +37,18 @@ public:
     {
         std::vector<std::string> env_strings;
         for (char** e = environ; *e != nullptr; ++e) {
-            if (std::string(*e).rfind("QT_QPA_PLATFORM=", 0) != 0) {
-                env_strings.emplace_back(*e);
+            const std::string entry = *e;
+            if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
+                env_strings.push_back(entry);
             }
         }
+        // A runtime folder per home: the lock a running show holds there
+        // is seen by the programs of this test only, not by those of
+        // another test running meanwhile.
+        const std::filesystem::path runtime = home / "runtime";
+        std::filesystem::create_directories(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        env_strings.push_back("XDG_RUNTIME_DIR=" + runtime.string());
         env_strings.push_back("QT_QPA_PLATFORM=xcb");
         env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
         env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());

@@ -124,6 +124,20 @@ private:
     Display* m_display;
 };
 
+// A window's owner asking it to close, as a window manager's close box does.
+inline void SendCloseRequest(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XSync(display, False);
+}
+
 // Openbox with its stock configuration (four workspaces, Alt+F4 closes,
 // Alt+Tab switches), ready once it has claimed the screen.
 class WindowManager {
