@@ -251,8 +251,8 @@ TEST_F(ShowE2E, TheFirstSceneStandsOnTheGradient)
 {
     settings_file(m_home, (m_home / "pictures").string() + "/", "scene_delay=60\ngradient=1\nscale_flag=85\n");
     Program show({"/S"}, m_home);
-    ASSERT_TRUE(wait_for_window(true, 5s));
-    ASSERT_TRUE(WaitUntil(quarters_shown, 10s)) << "the first picture";
+    ASSERT_TRUE(wait_for_window(true));
+    ASSERT_TRUE(WaitUntil([] { return quarters_shown(); })) << "the first picture";
     // Every palette colour of the background, even at the gradient's dark
     // end, has a channel well above black.
     const QImage screen = GrabScreen();
@@ -279,7 +279,7 @@ TEST_F(ShowE2E, AtPixelRatioTwoAPictureAtItsOwnSizeKeepsItsPixels)
     settings_file(m_home, (m_home / "pictures").string() + "/",
                   "scene_delay=60\ngradient=0\nscale_flag=0\nborder_active=0\nshow_filenames=0\n");
     Program show({"/S"}, m_home, {"QT_SCALE_FACTOR=2"});
-    ASSERT_TRUE(wait_for_window(true, 5s));
+    ASSERT_TRUE(wait_for_window(true));
     const auto stripes_on_screen = [] {
         const QImage screen = GrabScreen();
         for (int x = 0; x < 200; ++x) {
@@ -289,15 +289,15 @@ TEST_F(ShowE2E, AtPixelRatioTwoAPictureAtItsOwnSizeKeepsItsPixels)
         }
         return screen.pixel(539, 400) == qRgb(0, 0, 0) && screen.pixel(740, 400) == qRgb(0, 0, 0);
     };
-    EXPECT_TRUE(WaitUntil(stripes_on_screen, 10s)) << "one screen pixel for each pixel of the picture";
+    EXPECT_TRUE(WaitUntil(stripes_on_screen)) << "one screen pixel for each pixel of the picture";
 }
 
 TEST_F(ShowE2E, AFolderWrittenWithoutItsSeparatorShowsItsPictures)
 {
     settings_file(m_home, (m_home / "pictures").string(), "scene_delay=60\ngradient=0\nscale_flag=85\n");
     Program show({"/S"}, m_home);
-    ASSERT_TRUE(wait_for_window(true, 5s));
-    EXPECT_TRUE(WaitUntil(quarters_shown, 10s));
+    ASSERT_TRUE(wait_for_window(true));
+    EXPECT_TRUE(WaitUntil([] { return quarters_shown(); }));
 }
 
 TEST_F(ShowE2E, SequentialOrderFollowsTheNames)
@@ -316,7 +316,7 @@ TEST_F(ShowE2E, SequentialOrderFollowsTheNames)
                   "scene_delay=1\ngradient=0\nscale_flag=85\nrandom_order=0\nshow_filenames=0\neffect_delay=2\n"
                   "effect_speed=1\n");
     Program show({"/S"}, m_home);
-    ASSERT_TRUE(wait_for_window(true, 5s));
+    ASSERT_TRUE(wait_for_window(true));
     // The picture at the centre of the screen, one after another.
     std::vector<std::size_t> seen;
     const auto next_picture = [&] {
