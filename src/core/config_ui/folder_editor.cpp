@@ -53,20 +53,43 @@ std::string upper_last_three(const std::string& path)
     return ext;
 }
 
+// The root of the file system, and on Windows the root of a drive ("C:\").
+bool is_root(const std::string& folder)
+{
+    if (folder.size() == 1) {
+        return folder[0] == kPathSeparator;
+    }
+    return kPathSeparator == '\\' && folder.size() == 3 && folder[1] == ':' && folder[2] == kPathSeparator;
+}
+
+// The root the editor falls back to for a path: its drive's root on
+// Windows, else the root of the file system.
+std::string root_of(const std::string& path)
+{
+    if (kPathSeparator == '\\' && path.size() >= 2 && path[1] == ':') {
+        return path.substr(0, 2) + kPathSeparator;
+    }
+    return std::string(1, kPathSeparator);
+}
+
 // The folder above `folder` (which has no trailing separator unless it is
-// the root); empty when `folder` is the root or has no separator.
+// a root); empty when `folder` is a root or has no separator.
 std::string parent_folder(const std::string& folder)
 {
     const auto cut = folder.find_last_of(kPathSeparator);
-    if (cut == std::string::npos || folder.size() == 1) {
+    if (cut == std::string::npos || is_root(folder)) {
         return {};
     }
-    return cut == 0 ? std::string(1, kPathSeparator) : folder.substr(0, cut);
+    std::string parent = folder.substr(0, cut + 1);
+    if (!is_root(parent)) {
+        parent.pop_back();
+    }
+    return parent;
 }
 
 std::string without_trailing_separator(std::string folder)
 {
-    while (folder.size() > 1 && folder.back() == kPathSeparator) {
+    while (folder.size() > 1 && folder.back() == kPathSeparator && !is_root(folder)) {
         folder.pop_back();
     }
     return folder;
@@ -102,8 +125,7 @@ std::string PreviewPath(std::string_view folder, std::string_view name)
 
 std::string StartFolder(const std::string& dir_path, const std::string& windows_dir, FolderProbe& probe)
 {
-    const std::string root(1, kPathSeparator);
-    for (std::string folder = without_trailing_separator(dir_path); !folder.empty() && folder != root;
+    for (std::string folder = without_trailing_separator(dir_path); !folder.empty() && !is_root(folder);
          folder = parent_folder(folder)) {
         if (probe.folder_exists(folder)) {
             return folder;
@@ -113,7 +135,7 @@ std::string StartFolder(const std::string& dir_path, const std::string& windows_
     if (!fallback.empty() && probe.folder_exists(fallback)) {
         return fallback;
     }
-    return root;
+    return root_of(dir_path);
 }
 
 FolderEditor::FolderEditor(Program& program, FolderEditorWindow& window, FXImage& preview, FXSnd& sound,

@@ -4,6 +4,7 @@
 #include "core/components/fx_snd.h"
 #include "core/components/platform.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,11 @@ inline constexpr const char* kExitTooltip = "Click here to exit";
 inline constexpr const char* kList1Tooltip =
     "This is the list of folders that will be used to display your pictures from during the screen saver";
 
+// The editor's keyboard order: the browser, "Exit", "Add Folder", the
+// chosen folders, "Remove Folder(s)" and the preview area.
+inline constexpr std::array<std::string_view, 8> kFolderEditorTabOrder{"Drive1",   "Dir1", "file1",    "Command1",
+                                                                       "Command2", "List1", "Command3", "FXImage1"};
+
 // The file list shows the files whose names match one of these patterns.
 inline constexpr std::string_view kFileFilter =
     "*.wav;*.mid;*.bmp;*.dib;*.pic;*.gif;*.jpg;*.jif;*.kqp;*.pcx;*.png;*.rle;*.tga;*.tif;*.wmf;*.wpg";
@@ -44,10 +50,11 @@ std::string PreviewPath(std::string_view folder, std::string_view name);
 // The folder the editor starts browsing in. `dir_path` when it still exists;
 // otherwise the nearest of its parent folders that exists, so that a folder
 // removed or renamed since the last visit opens its neighbourhood. The bare
-// root of the file system says nothing about where the user was, so when
-// nothing of the path but the root is left (an unplugged stick, say) the
-// editor opens the Windows directory, the folder of the default list, which
-// the program keeps in place; the root is the last resort.
+// root of the file system (on Windows, of a drive) says nothing about where
+// the user was, so when nothing of the path but the root is left (an
+// unplugged stick, say) the editor opens the Windows directory, the folder
+// of the default list, which the program keeps in place; the root of the
+// path's drive is the last resort.
 class FolderProbe {
 public:
     virtual ~FolderProbe() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/components/platform.h"
+#include "core/config_ui/control_text.h"
 
 #include <array>
 #include <cstdint>
@@ -19,6 +20,30 @@ struct Settings;
 struct StoredField;
 
 inline constexpr std::string_view kOptionsCaption = "Screen Saver Options";
+
+// The dialog's texts outside the groups of option buttons: the frames of the
+// sliders and of the keys of the show, the sliders' end labels, the lines of
+// Label6 and the buttons.
+inline constexpr std::array<ControlText, 12> kOptionsControls{{
+    {"Frame6", "Effect Adjustments", "Adjust the video effects using the slider bars"},
+    {"Frame8", "Picture duration (seconds)", ""},
+    {"Frame11", "Options available while the screen saver is running:", ""},
+    {"Label3", "Fine", ""},
+    {"Label2", "Coarse", ""},
+    {"Label4", "Faster", ""},
+    {"Label5", "Slower", ""},
+    {"Label6_0", "Press \"P\" to print a copy of the current picture to your printer", ""},
+    {"Label6_1", "Press \"M\" to advance to the next audio selection available (.wav or .mid files)", ""},
+    {"Command3", "Audio", "Click here to adjust your system's audio settings (If available)"},
+    {"Command2", "Change &Password", "Click here to change this screen saver's password"},
+    {"Command1", "&Ok", "Click here to exit this screen"},
+}};
+
+// The keyboard order of the dialog's controls.
+inline constexpr std::array<std::string_view, 25> kOptionsTabOrder{
+    "Option14", "Option7",  "Option6",  "Option8",  "Option9",  "Option2",  "Option1",  "Command3", "Option10",
+    "Option11", "Option15", "Option16", "Option17", "HScroll2", "HScroll3", "Option3",  "Option4",  "Option5",
+    "HScroll1", "Option12", "Option13", "Option18", "Option19", "Command2", "Command1"};
 
 // The system's volume-control program, as the shell is asked to start it.
 inline constexpr std::string_view kVolumeControlProgram = "SNDVOL32.EXE";

@@ -10,13 +10,6 @@
 
 namespace framory::qt {
 
-// The maker's details shown in the about box.
-inline constexpr const char* kMakerName = "Obelin Software";
-inline constexpr const char* kMakerMail = "support@obelin.example";
-inline constexpr const char* kMakerWeb = "www.obelin.example";
-inline constexpr const char* kMakerHomePage = "https://www.obelin.example/";
-inline constexpr const char* kMakerLine = "Thank you for choosing Framory!";
-
 // The about box: the product, the maker and a button to the maker's home
 // page.
 class frm_about : public QDialog {

@@ -3,6 +3,7 @@
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
 #include "qt/forms/artwork.h"
+#include "qt/forms/control_text.h"
 #include "qt/forms/frm_about.h"
 #include "qt/forms/frm_mgetfolder.h"
 #include "qt/forms/frm_newpassword.h"
@@ -20,20 +21,31 @@ namespace framory::qt {
 
 namespace {
 
-void large_button(QToolButton& button, const QIcon& icon, const QString& caption, const QString& tip)
+QString Caption(std::string_view control)
 {
+    return Text(core::FindControlText(core::kHubControls, control).caption);
+}
+
+QString Tooltip(std::string_view control)
+{
+    return Text(core::FindControlText(core::kHubControls, control).tooltip);
+}
+
+void large_button(QToolButton& button, const QIcon& icon)
+{
+    const std::string name = button.objectName().toStdString();
     button.setIcon(icon);
     button.setIconSize(QSize(32, 32));
-    button.setText(caption);
-    button.setToolTip(tip);
+    button.setText(Caption(name));
+    button.setToolTip(Tooltip(name));
     button.setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button.setFocusPolicy(Qt::StrongFocus);
 }
 
-void plain_button(QPushButton& button, const QRect& place, const QString& tip)
+void plain_button(QPushButton& button, const QRect& place)
 {
     button.setGeometry(place);
-    button.setToolTip(tip);
+    button.setToolTip(Tooltip(button.objectName().toStdString()));
     button.setAutoDefault(false);
 }
 
@@ -42,9 +54,9 @@ void plain_button(QPushButton& button, const QRect& place, const QString& tip)
 frm_configuration::frm_configuration(core::Program& program, DesktopPlatform& platform, core::Shell& shell,
                                      HubDialogs dialogs)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), Image1(this), Frame1(this),
-      Command8(&Frame1), Command7(&Frame1), Command6(&Frame1), Check1(QStringLiteral("Display Filenames"), &Frame1),
-      Command5(QStringLiteral("Password"), this), Command3(QStringLiteral("Other Obelin Software Products"), this),
-      Command2(QStringLiteral("About"), this), Command4(QStringLiteral("Exit"), this),
+      Command8(&Frame1), Command7(&Frame1), Command6(&Frame1), Check1(Caption("Check1"), &Frame1),
+      Command5(Caption("Command5"), this), Command3(Caption("Command3"), this), Command2(Caption("Command2"), this),
+      Command4(Caption("Command4"), this),
       m_rules(program, *this, platform.store(), shell), m_dialogs(std::move(dialogs))
 {
     setObjectName(QStringLiteral("frm_configuration"));
@@ -63,37 +75,23 @@ frm_configuration::frm_configuration(core::Program& program, DesktopPlatform& pl
 
     Frame1.setGeometry(TwipsRect(5010, 0, 2055, 3735));
     Command8.setGeometry(TwipsRect(120, 210, 1815, 945));
-    large_button(Command8, FoldersIcon(), QStringLiteral("Edit Display Folders"),
-                 QStringLiteral("Click here to select the folder which contains the pictures and audio files you "
-                                "would to display during the screen saver"));
+    large_button(Command8, FoldersIcon());
     Command7.setGeometry(TwipsRect(120, 1290, 1815, 870));
-    large_button(Command7, OptionsIcon(), QStringLiteral("Screen Saver Options"),
-                 QStringLiteral("Click here to change the various screen saver settings available"));
+    large_button(Command7, OptionsIcon());
     Command6.setGeometry(TwipsRect(120, 2310, 1815, 870));
-    large_button(Command6, PreviewIcon(), QStringLiteral("Preview Screen Saver"),
-                 QStringLiteral("Click here to preview the screen saver!"));
+    large_button(Command6, PreviewIcon());
     Check1.setGeometry(TwipsRect(90, 3330, 1845, 315));
     QFont bold = Check1.font();
     bold.setBold(true);
     Check1.setFont(bold);
-    Check1.setToolTip(QStringLiteral("Place a check here to display the filename of each picture as it is displayed "
-                                     "during the screen saver"));
+    Check1.setToolTip(Tooltip("Check1"));
 
-    plain_button(Command5, TwipsRect(1170, 3840, 1000, 300),
-                 QStringLiteral("Click here to change the password for this screen saver"));
-    plain_button(Command3, TwipsRect(2250, 3840, 2640, 300),
-                 QStringLiteral("Click here to learn about other Obelin Software products"));
-    plain_button(Command2, TwipsRect(4980, 3840, 1000, 300),
-                 QStringLiteral("Click here to learn more about this screen saver"));
-    plain_button(Command4, TwipsRect(6060, 3840, 1000, 300), QStringLiteral("Click here to exit"));
+    plain_button(Command5, TwipsRect(1170, 3840, 1000, 300));
+    plain_button(Command3, TwipsRect(2250, 3840, 2640, 300));
+    plain_button(Command2, TwipsRect(4980, 3840, 1000, 300));
+    plain_button(Command4, TwipsRect(6060, 3840, 1000, 300));
 
-    setTabOrder(&Command5, &Command3);
-    setTabOrder(&Command3, &Command4);
-    setTabOrder(&Command4, &Command2);
-    setTabOrder(&Command2, &Command8);
-    setTabOrder(&Command8, &Check1);
-    setTabOrder(&Check1, &Command7);
-    setTabOrder(&Command7, &Command6);
+    SetTabOrder(*this, core::kHubTabOrder);
 
     const auto open = [this](const std::function<void(QWidget*)>& dialog) {
         if (dialog) {

@@ -2,6 +2,7 @@
 
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
+#include "qt/forms/control_text.h"
 #include "qt/forms/twips.h"
 #include "qt/desktop_platform.h"
 #include "qt/platform/desktop_services.h"
@@ -168,13 +169,7 @@ frm_mgetfolder::frm_mgetfolder(core::Program& program, core::SettingsStore& stor
     connect(this, &QDialog::finished, this, [this] { unload(); });
 
     FXImage1.setFocusPolicy(Qt::TabFocus);
-    setTabOrder(&Drive1, &Dir1);
-    setTabOrder(&Dir1, &file1);
-    setTabOrder(&file1, &Command1);
-    setTabOrder(&Command1, &Command2);
-    setTabOrder(&Command2, &List1);
-    setTabOrder(&List1, &Command3);
-    setTabOrder(&Command3, &FXImage1);
+    SetTabOrder(*this, core::kFolderEditorTabOrder);
 
     WidgetWindow window(*this, screen);
     core::CenterForm(window, screen, pump);

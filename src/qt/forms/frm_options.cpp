@@ -1,6 +1,7 @@
 #include "qt/forms/frm_options.h"
 
 #include "core/startup/program.h"
+#include "qt/forms/control_text.h"
 #include "qt/forms/twips.h"
 #include "qt/desktop_platform.h"
 #include "qt/platform/volume_control.h"
@@ -17,9 +18,14 @@ namespace framory::qt {
 
 namespace {
 
-QString Text(std::string_view text)
+QString Caption(std::string_view control)
 {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return Text(core::FindControlText(core::kOptionsControls, control).caption);
+}
+
+QString Tooltip(std::string_view control)
+{
+    return Text(core::FindControlText(core::kOptionsControls, control).tooltip);
 }
 
 // The faces of the design and the system faces that stand in for them.
@@ -69,11 +75,10 @@ frm_options::frm_options(core::Program& program, core::SettingsStore& store, cor
       Option4(&Frame4), Option5(&Frame4), Option6(&Frame1), Option7(&Frame1), Option8(&Frame2), Option9(&Frame2),
       Option10(&Frame7), Option11(&Frame7), Option12(&Frame9), Option13(&Frame9), Option14(&Frame1), Option15(&Frame5),
       Option16(&Frame5), Option17(&Frame5), Option18(&Frame10), Option19(&Frame10),
-      Command3(QStringLiteral("Audio"), &Frame3), HScroll2(Qt::Horizontal, &Frame6), HScroll3(Qt::Horizontal, &Frame6),
-      Label3(QStringLiteral("Fine"), &Frame6), Label2(QStringLiteral("Coarse"), &Frame6),
-      Label4(QStringLiteral("Faster"), &Frame6), Label5(QStringLiteral("Slower"), &Frame6),
-      HScroll1(Qt::Horizontal, &Frame8), Label1(&Frame8), Command2(QStringLiteral("Change &Password"), this),
-      Command1(QStringLiteral("&Ok"), this), m_rules(program, *this, screen, pump, store, shell),
+      Command3(Caption("Command3"), &Frame3), HScroll2(Qt::Horizontal, &Frame6), HScroll3(Qt::Horizontal, &Frame6),
+      Label3(Caption("Label3"), &Frame6), Label2(Caption("Label2"), &Frame6), Label4(Caption("Label4"), &Frame6),
+      Label5(Caption("Label5"), &Frame6), HScroll1(Qt::Horizontal, &Frame8), Label1(&Frame8),
+      Command2(Caption("Command2"), this), Command1(Caption("Command1"), this), m_rules(program, *this, screen, pump, store, shell),
       m_movable(*this, screen), m_open_change_password(std::move(open_change_password))
 {
     setObjectName(QStringLiteral("frm_options"));
@@ -181,10 +186,9 @@ void frm_options::lay_out()
         {&Frame7, "Frame7", Text(group(core::OptionGroup::Wallpaper).caption), {}, TwipsRect(60, 2580, 3045, 735)},
         {&Frame5, "Frame5", Text(group(core::OptionGroup::CancelMode).caption),
          Text(group(core::OptionGroup::CancelMode).tooltip), TwipsRect(60, 3420, 3045, 735)},
-        {&Frame6, "Frame6", QStringLiteral("Effect Adjustments"),
-         QStringLiteral("Adjust the video effects using the slider bars"), TwipsRect(3180, 60, 3045, 735)},
+        {&Frame6, "Frame6", Caption("Frame6"), Tooltip("Frame6"), TwipsRect(3180, 60, 3045, 735)},
         {&Frame4, "Frame4", Text(group(core::OptionGroup::EffectSpeed).caption), {}, TwipsRect(3180, 900, 3045, 735)},
-        {&Frame8, "Frame8", QStringLiteral("Picture duration (seconds)"), {}, TwipsRect(3180, 1740, 3045, 735)},
+        {&Frame8, "Frame8", Caption("Frame8"), {}, TwipsRect(3180, 1740, 3045, 735)},
         {&Frame9, "Frame9", Text(group(core::OptionGroup::Gradient).caption),
          Text(group(core::OptionGroup::Gradient).tooltip), TwipsRect(3180, 2580, 3045, 735)},
         {&Frame10,
@@ -192,11 +196,7 @@ void frm_options::lay_out()
          Text(group(core::OptionGroup::PictureOrder).caption),
          {},
          TwipsRect(3180, 3420, 3045, 735)},
-        {&Frame11,
-         "Frame11",
-         QStringLiteral("Options available while the screen saver is running:"),
-         {},
-         TwipsRect(60, 4260, 6165, 735)},
+        {&Frame11, "Frame11", Caption("Frame11"), {}, TwipsRect(60, 4260, 6165, 735)},
     };
     // Frames as the desktop's dialogs draw them: a thin line around the group
     // with the caption standing on its top edge, which leaves the height of
@@ -255,9 +255,9 @@ void frm_options::lay_out()
     Command3.setObjectName(QStringLiteral("Command3"));
     Command2.setObjectName(QStringLiteral("Command2"));
     Command1.setObjectName(QStringLiteral("Command1"));
-    Command3.setToolTip(QStringLiteral("Click here to adjust your system's audio settings (If available)"));
-    Command2.setToolTip(QStringLiteral("Click here to change this screen saver's password"));
-    Command1.setToolTip(QStringLiteral("Click here to exit this screen"));
+    Command3.setToolTip(Tooltip("Command3"));
+    Command2.setToolTip(Tooltip("Command2"));
+    Command1.setToolTip(Tooltip("Command1"));
     for (QPushButton* button : {&Command3, &Command2, &Command1}) {
         button->setAutoDefault(false);
     }
@@ -279,9 +279,8 @@ void frm_options::lay_out()
     }
     Label6[0].setObjectName(QStringLiteral("Label6_0"));
     Label6[1].setObjectName(QStringLiteral("Label6_1"));
-    Label6[0].setText(QStringLiteral("Press \"P\" to print a copy of the current picture to your printer"));
-    Label6[1].setText(
-        QStringLiteral("Press \"M\" to advance to the next audio selection available (.wav or .mid files)"));
+    Label6[0].setText(Caption("Label6_0"));
+    Label6[1].setText(Caption("Label6_1"));
 
     for (const core::Slider slider : {core::Slider::HScroll1, core::Slider::HScroll2, core::Slider::HScroll3}) {
         QScrollBar& bar = scroll(slider);
@@ -296,13 +295,7 @@ void frm_options::lay_out()
         bar.setFocusPolicy(Qt::StrongFocus);
     }
 
-    QWidget* const order[] = {&Option14, &Option7,  &Option6,  &Option8,  &Option9,  &Option2,  &Option1,
-                              &Command3, &Option10, &Option11, &Option15, &Option16, &Option17, &HScroll2,
-                              &HScroll3, &Option3,  &Option4,  &Option5,  &HScroll1, &Option12, &Option13,
-                              &Option18, &Option19, &Command2, &Command1};
-    for (std::size_t i = 0; i + 1 < std::size(order); ++i) {
-        setTabOrder(order[i], order[i + 1]);
-    }
+    SetTabOrder(*this, core::kOptionsTabOrder);
 }
 
 void frm_options::apply_fonts(double point_size)
