@@ -3,30 +3,38 @@
 // The configuration hub ("/c" or no switch).
 
 #include "core/config_ui/configuration.h"
-#include "win32/show/dialog_window.h"
+#include "win32/forms/form_kit.h"
 
 #include <functional>
 
 namespace framory::win32 {
 
-// What the hub opens: the show as its preview and the change-password
-// dialog, each modally over the hub's window.
-struct HubActions {
+class PictureSource;
+
+// What the hub works with: the platform's services, the pictures for the
+// folder editor's preview, and the two dialogs that live elsewhere (the show
+// as the hub's preview, the change-password dialog), each run modally over
+// the window given.
+struct HubServices {
+    core::SettingsStore& store;
+    core::Shell& shell;
+    core::ScreenMetrics& screen;
+    core::EventPump& pump;
+    PictureSource& pictures;
     std::function<void(HWND owner)> show_preview;
     std::function<void(HWND owner)> change_password;
 };
 
-// frm_configuration: titled "Framory - v3.0.0", with the "Display
-// Filenames" check box and the buttons whose dialogs exist on Windows so
-// far ("Preview Screen Saver", "Password", "Other Obelin Software Products",
-// "Exit"). Closing it saves the settings and ends the program.
-class frmConfiguration : public core::ConfigurationWindow, public WindowHandler {
+// frm_configuration, titled "Framory - v3.0.0": the artwork, the frame with
+// "Edit Display Folders", "Screen Saver Options", "Preview Screen Saver"
+// and "Display Filenames", and the row of "Password", "Other Obelin Software
+// Products", "About" and "Exit". Each sub-dialog opens modally, created
+// afresh. Closing the hub (by "Exit", the close box or Escape) saves the
+// settings and ends the program.
+class frmConfiguration : public ConfigForm, public core::ConfigurationWindow {
 public:
-    frmConfiguration(core::Program& program, core::SettingsStore& store, core::Shell& shell, core::ScreenMetrics& screen,
-                     core::EventPump& pump, HubActions actions);
+    frmConfiguration(core::Program& program, HubServices services);
     ~frmConfiguration() override;
-    frmConfiguration(const frmConfiguration&) = delete;
-    frmConfiguration& operator=(const frmConfiguration&) = delete;
 
     bool open();
 
@@ -40,14 +48,14 @@ public:
     LRESULT handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
+    void unload() override;
+    void draw_large_button(const DRAWITEMSTRUCT& item);
+    Twips twips() const;
+
     core::Program& m_program;
-    core::ScreenMetrics& m_screen;
-    core::EventPump& m_pump;
-    HubActions m_actions;
+    HubServices m_services;
     core::Configuration m_rules;
-    HWND m_window = nullptr;
-    HWND m_check = nullptr;
-    bool m_ended = false;
+    media::Image m_icons[3];
 };
 
 } // namespace framory::win32

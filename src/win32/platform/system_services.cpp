@@ -1,5 +1,7 @@
 #include "win32/platform/system_services.h"
 
+#include "win32/show/dialog_window.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -156,10 +158,12 @@ bool Win32EventPump::dispatch(MSG& msg)
         return false;
     }
     HWND root = msg.hwnd != nullptr ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    char class_name[8] = {};
-    // Dialog boxes (class "#32770") take their keyboard navigation first.
+    char class_name[32] = {};
+    // Dialog boxes (the system's class "#32770" and the program's own) take
+    // their keyboard navigation first.
     if (root != nullptr && GetClassNameA(root, class_name, sizeof class_name) > 0 &&
-        std::string(class_name) == "#32770" && IsDialogMessageA(root, &msg)) {
+        (std::string(class_name) == "#32770" || std::string(class_name) == kDialogClassName) &&
+        IsDialogMessageA(root, &msg)) {
         return true;
     }
     TranslateMessage(&msg);

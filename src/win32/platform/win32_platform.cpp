@@ -68,12 +68,16 @@ void Win32ModeForms::show_preview(core::Program& program, HWND owner)
 
 bool Win32ModeForms::open_configuration(core::Program& program)
 {
-    HubActions actions{[this, &program](HWND owner) { show_preview(program, owner); },
-                       [this, &program](HWND owner) {
-                           ShowNewPasswordDialog(program, m_platform.new_password_services(), owner);
-                       }};
-    m_configuration = std::make_unique<frmConfiguration>(program, m_platform.store(), m_platform.shell(),
-                                                         m_platform.screen(), m_platform.pump(), std::move(actions));
+    HubServices services{m_platform.store(),
+                         m_platform.shell(),
+                         m_platform.screen(),
+                         m_platform.pump(),
+                         m_platform.pictures(),
+                         [this, &program](HWND owner) { show_preview(program, owner); },
+                         [this, &program](HWND owner) {
+                             ShowNewPasswordDialog(program, m_platform.new_password_services(), owner);
+                         }};
+    m_configuration = std::make_unique<frmConfiguration>(program, std::move(services));
     return m_configuration->open();
 }
 

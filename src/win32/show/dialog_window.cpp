@@ -8,7 +8,7 @@ namespace framory::win32 {
 
 namespace {
 
-constexpr const char* kDialogClass = "FramoryDialog";
+constexpr const char* kDialogClass = kDialogClassName;
 
 void register_class()
 {

@@ -10,6 +10,9 @@
 
 namespace framory::win32 {
 
+// The window class of the program's dialogs.
+inline constexpr const char* kDialogClassName = "FramoryDialog";
+
 // A window procedure as a method: the window's messages go to handle().
 class WindowHandler {
 public:
