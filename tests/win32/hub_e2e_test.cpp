@@ -1,10 +1,10 @@
 // The configuration hub's dialogs end to end: Framory.scr /c opens each of
-// them modally from its button, what they change is in the registry when
-// the hub has closed, and the show started next uses it.
+// them modally from its button, and what they change is in the registry
+// when the hub has closed (the show's reading of it is tested beside the
+// show).
 #include "core/config_ui/about.h"
 #include "core/config_ui/folder_editor.h"
 #include "saver_under_test.h"
-#include "win32/platform/desktop_output.h"
 #include "win32/platform/registry_store.h"
 
 #include <gtest/gtest.h>
@@ -15,23 +15,12 @@
 namespace framory::win32::testing {
 namespace {
 
-constexpr std::uint32_t kLeft = media::Argb(230, 40, 40);
-constexpr std::uint32_t kRight = media::Argb(40, 60, 230);
-
-TEST(HubTest, EachDialogOpensModallyAndWhatItChangesReachesTheShow)
+TEST(HubTest, EachDialogOpensModallyAndWhatItChangesIsInTheRegistry)
 {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string folder = std::string(temp) + "framory-hub-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
-    // A picture of the screen's shape: shown full screen it reaches the edges.
-    media::Image picture(400, 300);
-    for (int y = 0; y < 300; ++y) {
-        for (int x = 0; x < 400; ++x) {
-            picture.at(x, y) = x < 200 ? kLeft : kRight;
-        }
-    }
-    ASSERT_TRUE(WriteBitmapFile(picture, folder + "halves.bmp"));
     RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
     RegistrySettingsStore store;
     for (const auto& [key, value] : {std::pair{"folders_total", "1"}, {"border_active", "0"}, {"gradient", "0"},
@@ -102,13 +91,6 @@ TEST(HubTest, EachDialogOpensModallyAndWhatItChangesReachesTheShow)
     EXPECT_EQ(_stricmp(store.read("Options", "folder2", "").c_str(), program_folder.c_str()), 0)
         << store.read("Options", "folder2", "");
 
-    SaverProcess show("/s");
-    EXPECT_TRUE(WaitUntil([] {
-        const media::Image screen = CaptureScreen();
-        return Near(screen.at(8, 384), kLeft) && Near(screen.at(500, 384), kLeft) &&
-               Near(screen.at(524, 384), kRight) && Near(screen.at(1015, 384), kRight);
-    })) << "the picture is not shown full screen";
-    DeleteFileA((folder + "halves.bmp").c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
