@@ -286,7 +286,7 @@ TEST(DecodeWorkerTest, FitWithinKeepsTheAspectAndNeverEnlarges)
     for (const Case& c : {Case{{4000, 3000}, {1024, 768}, {1024, 768}}, Case{{3000, 4000}, {1024, 768}, {576, 768}},
                           Case{{100, 50}, {1024, 768}, {100, 50}}, Case{{5000, 100}, {1000, 1000}, {1000, 20}},
                           Case{{640, 480}, {0, 0}, {640, 480}}}) {
-        EXPECT_EQ(FitWithin(c.picture, c.bounds), c.fitted);
+        EXPECT_EQ(win32::FitWithin(c.picture, c.bounds), c.fitted);
     }
 }
 

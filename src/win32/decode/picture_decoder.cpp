@@ -265,7 +265,7 @@ DecodeResult decode_with_wic(const std::string& path, Size bounds, int orientati
 
     const bool swaps = orientation >= 5;
     const Size natural{static_cast<int>(swaps ? height : width), static_cast<int>(swaps ? width : height)};
-    const Size fitted = FitWithin(natural, bounds);
+    const Size fitted = win32::FitWithin(natural, bounds);
 
     ComPtr<IWICBitmapScaler> scaler;
     const UINT scaled_w = static_cast<UINT>(swaps ? fitted.height : fitted.width);
@@ -346,7 +346,7 @@ DecodeResult decode_metafile(const std::vector<std::uint8_t>& bytes, Size bounds
                        "the metafile's frame is unusable", "wmf");
     }
     const Size natural{static_cast<int>(w), static_cast<int>(h)};
-    const Size fitted = FitWithin(natural, bounds);
+    const Size fitted = win32::FitWithin(natural, bounds);
 
     BITMAPINFO info = TopDownInfo(fitted.width, fitted.height);
     void* bits = nullptr;
@@ -404,7 +404,7 @@ DecodeResult decode_with_stb(const std::vector<std::uint8_t>& bytes, Size bounds
     stbi_image_free(pixels);
     flatten(image);
     const Size natural{w, h};
-    const Size fitted = FitWithin(natural, bounds);
+    const Size fitted = win32::FitWithin(natural, bounds);
     DecodeResult r;
     r.status = DecodeStatus::Ok;
     r.natural = natural;
