@@ -45,10 +45,13 @@ public:
     void set_effect_cancel(int mode) override { cancel_mode = mode; }
 };
 
+// An 800 x 600 black picture.
 class PictureStub : public core::PictureObject {
 public:
-    int width_pixels() const override { return 800; }
-    int height_pixels() const override { return 600; }
+    core::PixelView pixels() const override { return {m_pixels.data(), 800, 600, 800}; }
+
+private:
+    std::vector<std::uint32_t> m_pixels = std::vector<std::uint32_t>(800 * 600, 0xff000000u);
 };
 
 class FakeImage : public FakeVisual<core::FXImage> {

@@ -2,6 +2,7 @@
 
 #include "core/components/fx_snd.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,13 +28,24 @@ struct ComponentEvents {
     std::function<void(const MouseState&)> mouse_move;
 };
 
+// A picture's pixels where the picture keeps them: `height` rows of `width`
+// 32-bit 0xAARRGGBB values, top row first, rows `stride` values apart. Valid
+// while the picture lives.
+struct PixelView {
+    const std::uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+};
+
 // A picture taken by the snapshot sequence: usable as a window picture and
-// for printing. The front end that made it knows its content.
+// for printing, by any service, through its pixels.
 class PictureObject {
 public:
     virtual ~PictureObject() = default;
-    virtual int width_pixels() const = 0;
-    virtual int height_pixels() const = 0;
+    virtual PixelView pixels() const = 0;
+    int width_pixels() const { return pixels().width; }
+    int height_pixels() const { return pixels().height; }
 };
 
 // What both visual components share: place, visibility and events.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/components/fx_components.h"
 #include "media/image/image.h"
 
 #include <QImage>
@@ -20,6 +21,14 @@ inline QImage WrapFrame(const media::Image& image)
 {
     return QImage(reinterpret_cast<const uchar*>(image.data()), image.width(), image.height(),
                   static_cast<qsizetype>(image.width()) * 4, QImage::Format_RGB32);
+}
+
+// A QImage that reads a snapshot's pixels in place; it must not outlive the
+// snapshot.
+inline QImage WrapPixels(const core::PixelView& view)
+{
+    return QImage(reinterpret_cast<const uchar*>(view.pixels), view.width, view.height,
+                  static_cast<qsizetype>(view.stride) * 4, QImage::Format_ARGB32);
 }
 
 // A copy of a QImage as a plain picture.

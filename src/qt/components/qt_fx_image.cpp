@@ -14,6 +14,19 @@
 
 namespace framory::qt {
 
+QtPictureObject::QtPictureObject(QImage image)
+    : m_image(image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32
+                  ? std::move(image)
+                  : image.convertToFormat(QImage::Format_ARGB32))
+{
+}
+
+core::PixelView QtPictureObject::pixels() const
+{
+    return {reinterpret_cast<const std::uint32_t*>(m_image.constBits()), m_image.width(), m_image.height(),
+            static_cast<int>(m_image.bytesPerLine() / 4)};
+}
+
 namespace {
 
 int status_code(media::DecodeStatus status)

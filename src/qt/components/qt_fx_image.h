@@ -21,9 +21,9 @@ namespace framory::qt {
 // A picture taken by the snapshot sequence.
 class QtPictureObject : public core::PictureObject {
 public:
-    explicit QtPictureObject(QImage image) : m_image(std::move(image)) {}
-    int width_pixels() const override { return m_image.width(); }
-    int height_pixels() const override { return m_image.height(); }
+    // Held as 32-bit pixels, whatever the format handed in.
+    explicit QtPictureObject(QImage image);
+    core::PixelView pixels() const override;
     const QImage& image() const { return m_image; }
 
 private:

@@ -1,5 +1,6 @@
 #include "qt/forms/frm_screen_saver.h"
 
+#include "qt/components/image_bridge.h"
 #include "qt/platform/display_profile.h"
 
 #include "core/startup/main.h"
@@ -208,16 +209,16 @@ void frmScreenSaver::enable_timer1()
 
 bool frmScreenSaver::save_as_bitmap(const core::PictureObject& picture, const std::string& path)
 {
-    const auto* qt_picture = dynamic_cast<const QtPictureObject*>(&picture);
-    if (qt_picture == nullptr) {
+    const core::PixelView pixels = picture.pixels();
+    if (pixels.pixels == nullptr) {
         return false;
     }
     // The window's own picture becomes the snapshot, at the screen's size
     // in device pixels.
     const QSize screen = device_size(screen_area().size());
-    const QImage scene = qt_picture->image().size() == screen
-                             ? qt_picture->image()
-                             : qt_picture->image().scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage shot = WrapPixels(pixels);
+    const QImage scene =
+        shot.size() == screen ? shot : shot.scaled(screen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return WriteBitmapAtomically(scene, path);
 }
 

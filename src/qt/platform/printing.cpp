@@ -1,6 +1,6 @@
 #include "qt/platform/printing.h"
 
-#include "qt/components/qt_fx_image.h"
+#include "qt/components/image_bridge.h"
 #include "qt/platform/screen_lock.h"
 
 #include <QApplication>
@@ -40,8 +40,8 @@ bool DefaultPrinter::page_size(double& width, double& height)
 bool DefaultPrinter::draw_picture(const core::PictureObject& picture, double left, double top, double width,
                                   double height)
 {
-    const auto* qt_picture = dynamic_cast<const QtPictureObject*>(&picture);
-    if (!m_printer || qt_picture == nullptr) {
+    const core::PixelView pixels = picture.pixels();
+    if (!m_printer || pixels.pixels == nullptr) {
         return false;
     }
     m_painter = std::make_unique<QPainter>();
@@ -50,7 +50,7 @@ bool DefaultPrinter::draw_picture(const core::PictureObject& picture, double lef
         return false;
     }
     m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
-    m_painter->drawImage(QRectF(left, top, width, height), qt_picture->image());
+    m_painter->drawImage(QRectF(left, top, width, height), WrapPixels(pixels));
     return true;
 }
 

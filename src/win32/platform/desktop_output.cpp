@@ -1,3 +1,6 @@
+// This folder: the Windows services behind the core's contracts: registry
+// settings, system calls, sound, printing and the wallpaper.
+
 #include "win32/platform/desktop_output.h"
 
 #include "win32/platform/system_services.h"
@@ -116,15 +119,17 @@ void WallpaperFile::SetWallpaper(const std::string& path)
     SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, file.data(), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }
 
-bool StretchImage(HDC dc, const media::Image& image, int left, int top, int width, int height)
+bool StretchImage(HDC dc, const core::PixelView& image, int left, int top, int width, int height)
 {
-    if (image.empty() || width <= 0 || height <= 0) {
+    if (image.pixels == nullptr || image.width <= 0 || image.height <= 0 || width <= 0 || height <= 0) {
         return false;
     }
-    BITMAPINFO info = TopDownInfo(image.width(), image.height());
+    // Rows `stride` pixels apart: the bitmap is as wide as the stride, of
+    // which the source rectangle takes the picture's width.
+    BITMAPINFO info = TopDownInfo(image.stride, image.height);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    return StretchDIBits(dc, left, top, width, height, 0, 0, image.width(), image.height(), image.data(), &info,
+    return StretchDIBits(dc, left, top, width, height, 0, 0, image.width, image.height, image.pixels, &info,
                          DIB_RGB_COLORS, SRCCOPY) != static_cast<int>(GDI_ERROR);
 }
 
@@ -204,11 +209,11 @@ bool GdiPrinter::page_size(double& width, double& height)
 bool GdiPrinter::draw_picture(const core::PictureObject& picture, double left, double top, double width,
                               double height)
 {
-    const auto* dib = dynamic_cast<const DibPicture*>(&picture);
-    if (m_dc == nullptr || dib == nullptr) {
+    const core::PixelView pixels = picture.pixels();
+    if (m_dc == nullptr || pixels.pixels == nullptr) {
         return false;
     }
-    return StretchImage(m_dc, dib->image(), static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)),
+    return StretchImage(m_dc, pixels, static_cast<int>(std::lround(left)), static_cast<int>(std::lround(top)),
                         static_cast<int>(std::lround(width)), static_cast<int>(std::lround(height)));
 }
 

@@ -16,8 +16,10 @@ namespace framory::win32 {
 class DibPicture : public core::PictureObject {
 public:
     explicit DibPicture(media::Image image) : m_image(std::move(image)) {}
-    int width_pixels() const override { return m_image.width(); }
-    int height_pixels() const override { return m_image.height(); }
+    core::PixelView pixels() const override
+    {
+        return {m_image.data(), m_image.width(), m_image.height(), m_image.width()};
+    }
     const media::Image& image() const { return m_image; }
 
 private:
@@ -75,6 +77,11 @@ private:
 BITMAPINFO TopDownInfo(int width, int height);
 
 // Draws a picture's pixels into a device context, stretched to a rectangle.
-bool StretchImage(HDC dc, const media::Image& image, int left, int top, int width, int height);
+bool StretchImage(HDC dc, const core::PixelView& image, int left, int top, int width, int height);
+inline bool StretchImage(HDC dc, const media::Image& image, int left, int top, int width, int height)
+{
+    return StretchImage(dc, core::PixelView{image.data(), image.width(), image.height(), image.width()}, left, top,
+                        width, height);
+}
 
 } // namespace framory::win32
