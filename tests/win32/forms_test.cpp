@@ -5,6 +5,7 @@
 // active.
 #include "core/config_ui/about.h"
 #include "core/config_ui/folder_editor.h"
+#include "core/settings/schema.h"
 #include "core/startup/program.h"
 #include "saver_under_test.h"
 #include "support/fake_platform.h"
@@ -130,7 +131,7 @@ TEST_F(FormsTest, OptionButtonsAndSlidersWriteTheirFieldsAndClosingSaves)
     ShowWindow(options.window(), SW_SHOW);
     for (const core::OptionButton& button : core::kOptionButtons) {
         SendMessageA(options.controls().get("Option" + std::to_string(button.number)), BM_CLICK, 0, 0);
-        EXPECT_EQ(core::OptionField(program.settings, button.group), button.value) << "Option" << button.number;
+        EXPECT_EQ(core::NumberOf(program.settings, *core::GroupInfo(button.group).field), button.value) << "Option" << button.number;
         for (const core::OptionButton& other : core::kOptionButtons) {
             if (other.group == button.group) {
                 const LRESULT check =

@@ -278,6 +278,43 @@ TEST(DecodeWorkerTest, AWorkerPastItsTimeIsEndedAndTheFileRefused)
     EXPECT_EQ(r.message, "the decoding worker took too long");
 }
 
+TEST(DecodeWorkerTest, AWorkerStuckInAFileEndsWithTheProcessThatStartedIt)
+{
+    // Reading a pipe that nobody writes to never ends, like a hostile file
+    // where the Job object's limits are not enforced. A stuck worker stands
+    // in for the show, a second one is started on its behalf.
+    const std::string pipe = "\\\\.\\pipe\\framory-stuck-" + std::to_string(GetCurrentProcessId());
+    std::vector<HANDLE> servers;
+    for (int i = 0; i < 2; ++i) {
+        servers.push_back(CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, 2, 4096,
+                                           4096, 0, nullptr));
+        ASSERT_NE(servers.back(), INVALID_HANDLE_VALUE);
+    }
+    const auto start = [&](DWORD parent) {
+        std::string command = std::string("\"") + FRAMORY_SCR_PATH + "\" --decode-worker " +
+                              std::to_string(parent) + " 50 50 " + pipe;
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                                   nullptr, &startup, &process));
+        CloseHandle(process.hThread);
+        return process;
+    };
+    const PROCESS_INFORMATION show = start(0);
+    const PROCESS_INFORMATION worker = start(show.dwProcessId);
+    EXPECT_EQ(WaitForSingleObject(worker.hProcess, 1000), WAIT_TIMEOUT) << "the worker should be stuck reading";
+    TerminateProcess(show.hProcess, 1);
+    EXPECT_EQ(WaitForSingleObject(worker.hProcess, 30000), WAIT_OBJECT_0);
+    TerminateProcess(worker.hProcess, 1);
+    for (HANDLE h : {show.hProcess, worker.hProcess}) {
+        CloseHandle(h);
+    }
+    for (HANDLE h : servers) {
+        CloseHandle(h);
+    }
+}
+
 TEST(DecodeWorkerTest, FitWithinKeepsTheAspectAndNeverEnlarges)
 {
     struct Case {

@@ -1,3 +1,6 @@
+// This folder: decoding on Windows: the platform's decoders and the worker
+// process they run in.
+
 #include "win32/decode/decode_worker.h"
 
 #include "win32/decode/picture_decoder.h"
@@ -157,10 +160,39 @@ media::DecodeResult DecodeAnswer(std::string_view bytes)
     return r;
 }
 
+namespace {
+
+// Ends the worker when the show that started it has gone, whatever the
+// worker is doing then: a decode stuck in a hostile file must not outlive
+// the show where the Job object's limits are not enforced.
+DWORD WINAPI end_with_parent(void* parent)
+{
+    WaitForSingleObject(static_cast<HANDLE>(parent), INFINITE);
+    ExitProcess(4);
+}
+
+void watch_parent(int parent_id)
+{
+    if (parent_id <= 0) {
+        return;
+    }
+    HANDLE parent = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(parent_id));
+    if (parent == nullptr) {
+        ExitProcess(4); // already gone
+    }
+    HANDLE thread = CreateThread(nullptr, 0, &end_with_parent, parent, 0, nullptr);
+    if (thread != nullptr) {
+        CloseHandle(thread);
+    }
+}
+
+} // namespace
+
 int RunDecodeWorker(std::string_view arguments)
 {
-    // "<width> <height> <path>"
-    int numbers[2] = {0, 0};
+    // "<parent process id> <width> <height> <path>"; a parent id of 0 is
+    // watched by nobody.
+    int numbers[3] = {0, 0, 0};
     std::size_t at = 0;
     for (int& n : numbers) {
         while (at < arguments.size() && arguments[at] == ' ') {
@@ -175,8 +207,9 @@ int RunDecodeWorker(std::string_view arguments)
     if (at < arguments.size() && arguments[at] == ' ') {
         ++at;
     }
+    watch_parent(numbers[0]);
     const std::string path(arguments.substr(at));
-    const std::string answer = EncodeAnswer(DecodePicture(path, {numbers[0], numbers[1]}));
+    const std::string answer = EncodeAnswer(DecodePicture(path, {numbers[1], numbers[2]}));
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
     std::size_t sent = 0;
     while (sent < answer.size()) {
@@ -201,18 +234,40 @@ media::DecodeResult WorkerDecoder::decode(const std::string& path, media::Size b
     SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
 
     std::string command = "\"" + m_program + "\" " + std::string(kDecodeWorkerSwitch) + " " +
-                          std::to_string(bounds.width) + " " + std::to_string(bounds.height) + " " + path;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end.get();
-    startup.hStdInput = nullptr;
-    startup.hStdError = nullptr;
+                          std::to_string(GetCurrentProcessId()) + " " + std::to_string(bounds.width) + " " +
+                          std::to_string(bounds.height) + " " + path;
+    STARTUPINFOEXA startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdOutput = write_end.get();
+    startup.StartupInfo.hStdInput = nullptr;
+    startup.StartupInfo.hStdError = nullptr;
+    // The worker inherits its own pipe end and nothing else: neither the
+    // pipes of workers started meanwhile on other threads (two workers
+    // holding each other's pipes would never see their reader go) nor the
+    // show's own standard handles.
+    HANDLE inherited = write_end.get();
+    SIZE_T list_size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &list_size);
+    std::vector<unsigned char> list_bytes(list_size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list_bytes.data());
+    DWORD flags = CREATE_SUSPENDED | CREATE_NO_WINDOW;
+    if (list_size > 0 && InitializeProcThreadAttributeList(list, 1, 0, &list_size)) {
+        if (UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &inherited, sizeof inherited,
+                                      nullptr, nullptr)) {
+            startup.lpAttributeList = list;
+            flags |= EXTENDED_STARTUPINFO_PRESENT;
+        }
+    }
     PROCESS_INFORMATION process{};
     Handle job(limited_job(m_limits));
-    if (job.get() == nullptr ||
-        !CreateProcessA(m_program.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED | CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
+    const bool started = job.get() != nullptr &&
+                         CreateProcessA(m_program.c_str(), command.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                                        nullptr, &startup.StartupInfo, &process);
+    if (startup.lpAttributeList != nullptr) {
+        DeleteProcThreadAttributeList(list);
+    }
+    if (!started) {
         return worker_failed("the decoding worker could not start");
     }
     Handle process_handle(process.hProcess);

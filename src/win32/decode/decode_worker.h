@@ -33,9 +33,10 @@ struct WorkerLimits {
     std::chrono::milliseconds wall_time{30000};
 };
 
-// Starts `program kDecodeWorkerSwitch <width> <height> <path>` suspended,
-// puts it in a Job object (memory and processor time limited, killed with
-// the job) and reads its answer from a pipe. A worker that dies, overruns a
+// Starts `program kDecodeWorkerSwitch <own process id> <width> <height>
+// <path>` suspended, puts it in a Job object (memory and processor time
+// limited, killed with the job; the worker also ends itself when the process
+// that started it ends) and reads its answer from a pipe. A worker that dies, overruns a
 // limit or answers nonsense gives NotAPicture with a message saying so.
 class WorkerDecoder : public PictureSource {
 public:
