@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "qt/platform/desktop_services.h"
+#include "qt/platform/display_profile.h"
 
 #include "core/startup/helpers.h"
 #include "support/x_session.h"
@@ -73,6 +74,25 @@ TEST_F(X11Test, FindsAReparentedWindowByItsUtf8Name)
     XDestroyWindow(m_display, frame);
     XSync(m_display, False);
     EXPECT_TRUE(core::NoWindowTitled(finder, title));
+}
+
+TEST_F(X11Test, TheScreensColourProfileIsReadFromTheRootOnlyAsBytes)
+{
+    EXPECT_TRUE(DisplayIccProfile(m_display).empty()) << "none published";
+    const Atom property = XInternAtom(m_display, "_ICC_PROFILE", False);
+    const std::string profile(70000, '\x5a'); // larger than one reply chunk
+    XChangeProperty(m_display, root(), property, XA_CARDINAL, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(profile.data()), static_cast<int>(profile.size()));
+    XSync(m_display, False);
+    const std::vector<std::uint8_t> read = DisplayIccProfile(m_display);
+    EXPECT_EQ(std::string(read.begin(), read.end()), profile);
+    // Not 8-bit items: not a profile.
+    const long words[2] = {1, 2};
+    XChangeProperty(m_display, root(), property, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(words), 2);
+    XSync(m_display, False);
+    EXPECT_TRUE(DisplayIccProfile(m_display).empty());
+    EXPECT_TRUE(DisplayIccProfile(nullptr).empty());
 }
 
 } // namespace

@@ -241,20 +241,26 @@ TEST_F(FolderEditorFormTest, AMissingDirPathStartsAtItsNearestParent)
     EXPECT_EQ(program.settings.dir_path, pictures.string() + "/");
 }
 
-TEST_F(FolderEditorFormTest, The501stFolderGetsTheCapacityMessage)
+TEST_F(FolderEditorFormTest, The500thFolderIsAddedAndThe501stGetsTheCapacityMessage)
 {
-    program.folders.folders_total = 500;
-    for (int i = 1; i <= 500; ++i) {
-        program.folders[i] = "/photos/" + std::to_string(i) + "/";
+    for (const int before : {499, 500}) {
+        program.folders.folders_total = before;
+        for (int i = 1; i <= before; ++i) {
+            program.folders[i] = "/photos/" + std::to_string(i) + "/";
+        }
+        MessageWatch messages;
+        auto editor = open_editor();
+        QTest::mouseClick(&editor->Command2, Qt::LeftButton);
+        EXPECT_EQ(editor->List1.count(), 500) << before;
+        if (before == 500) {
+            EXPECT_EQ(messages.count, 1);
+            EXPECT_EQ(messages.text, QStringLiteral("You can only add up to 500 folders!"));
+            EXPECT_EQ(messages.title, QStringLiteral("Folder Capacity Reached!"));
+            EXPECT_EQ(messages.icon, QMessageBox::NoIcon);
+        } else {
+            EXPECT_EQ(messages.count, 0);
+        }
     }
-    MessageWatch messages;
-    auto editor = open_editor();
-    QTest::mouseClick(&editor->Command2, Qt::LeftButton);
-    EXPECT_EQ(messages.count, 1);
-    EXPECT_EQ(messages.text, QStringLiteral("You can only add up to 500 folders!"));
-    EXPECT_EQ(messages.title, QStringLiteral("Folder Capacity Reached!"));
-    EXPECT_EQ(messages.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(editor->List1.count(), 500);
 }
 
 TEST_F(FolderEditorFormTest, RemovingThreeSelectedEntriesKeepsTheOrderOfTheRest)
