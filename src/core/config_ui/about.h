@@ -1,5 +1,9 @@
 #pragma once
 
+// This folder: the rules of the configuration dialogs: the hub, the options
+// dialog, the folder editor and the about box, with their texts and keyboard
+// order, for both front ends.
+
 #include "core/components/platform.h"
 #include "core/config_ui/control_text.h"
 

@@ -1,3 +1,6 @@
+// This folder: the saver password: checking it, the change-password rules, its
+// scrambled stored form and the code page it is written in.
+
 #include "core/password/check_password.h"
 
 #include "core/password/code_page.h"

@@ -1,3 +1,6 @@
+// This folder: the preview mode's rules: the little picture drawn into the
+// host's window.
+
 #include "core/preview/preview.h"
 
 #include "core/startup/program.h"

@@ -1,3 +1,6 @@
+// This folder: the stored settings: the schema of every field, loading and
+// saving them, and the settings file format.
+
 #include "core/settings/ini_document.h"
 
 namespace framory::core {

@@ -1,3 +1,6 @@
+// This folder: the show's rules: its cycle of scenes, the picture and sound
+// lists, placement, effects allowed, and its random numbers.
+
 #include "core/slideshow/effect_table.h"
 
 #include "core/slideshow/random.h"

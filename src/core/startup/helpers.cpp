@@ -1,3 +1,6 @@
+// This folder: start-up: the program's state, the command-line modes and what
+// each mode opens.
+
 #include "core/startup/helpers.h"
 
 #include "core/startup/program.h"

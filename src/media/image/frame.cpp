@@ -1,3 +1,6 @@
+// This folder: plain pictures in memory: the image type, scaling and the
+// picture frame.
+
 #include "media/image/frame.h"
 
 #include <algorithm>

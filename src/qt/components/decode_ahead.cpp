@@ -1,3 +1,6 @@
+// This folder: the picture and label components as Qt widgets (effects drawn
+// at device pixels), and decoding ahead through the helper.
+
 #include "qt/components/decode_ahead.h"
 
 #include <algorithm>

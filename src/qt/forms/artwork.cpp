@@ -1,3 +1,6 @@
+// This folder: the Linux front end's windows: the show, the prompt, the
+// dialogs and the preview, holding layout and handlers only.
+
 #include "qt/forms/artwork.h"
 
 #include <QFont>

@@ -1,3 +1,7 @@
+// This folder: the Linux desktop's services behind the core's contracts: X11
+// calls, locking, folders, printing, settings file, desktop settings. No form
+// is included here.
+
 #include "qt/platform/desktop_password.h"
 
 #include "qt/platform/desktop_settings.h"

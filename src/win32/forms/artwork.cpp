@@ -1,3 +1,6 @@
+// This folder: the Windows front end's dialogs: the hub, options, folder
+// editor, change password and about box.
+
 #include "win32/forms/artwork.h"
 
 #include "media/effects/gradient.h"

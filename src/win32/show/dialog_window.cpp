@@ -1,3 +1,6 @@
+// This folder: the Windows show window, its components, the prompt and the
+// preview.
+
 #include "win32/show/dialog_window.h"
 
 #include "win32/platform/system_services.h"

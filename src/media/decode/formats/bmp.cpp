@@ -1,3 +1,6 @@
+// This folder: one file per picture format, each with its sniff (the bytes
+// that name the format), its header reader and its decoder.
+
 // Windows and OS/2 bitmaps, read by our own reader: every header version
 // (OS/2 1.x and 2.x, Windows 3 to 5 with the V2 and V3 sizes), palettes of
 // any length up to the pixel data, 1 to 64 bits a pixel, bit fields of any
