@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "media/effects/effect_table.h"
 #include "media/effects/effects.h"
 #include "media/effects/gradient.h"
 #include "media/effects/palette.h"
@@ -160,7 +161,7 @@ std::string Name(const char* what, const Size& size, int number = -1)
 {
     std::string name = std::string(what) + "/" + size.label;
     if (number >= 0) {
-        char digits[8];
+        char digits[12];
         std::snprintf(digits, sizeof digits, "%03d", number);
         name += std::string("/") + digits;
     }
@@ -185,8 +186,9 @@ int main(int argc, char** argv)
     // the machine's load during the run shows in the baseline too.
     for (const Size& size : kSizes) {
         Configure(benchmark::RegisterBenchmark(Name("copy_before", size).c_str(), BM_Copy, size));
-        for (int n = 1; n <= framory::media::kEffectCount; ++n) {
-            Configure(benchmark::RegisterBenchmark(Name("effect", size, n).c_str(), BM_Effect, size, n), true);
+        for (const framory::media::EffectEntry& e : framory::media::EffectCatalogue()) {
+            Configure(benchmark::RegisterBenchmark(Name("effect", size, e.number).c_str(), BM_Effect, size, e.number),
+                      true);
         }
         Configure(benchmark::RegisterBenchmark(Name("copy_after", size).c_str(), BM_Copy, size));
         for (int style = 0; style < framory::media::kGradientStyleCount; ++style) {
@@ -214,7 +216,8 @@ int main(int argc, char** argv)
         int worst_ratio_number = 0;
         int over = 0;
         int measured = 0;
-        for (int n = 1; n <= framory::media::kEffectCount; ++n) {
+        for (const framory::media::EffectEntry& e : framory::media::EffectCatalogue()) {
+            const int n = e.number;
             const std::string name = Name("effect", size, n) + "/";
             const double ms = reporter.median(name);
             const double copy = reporter.copy(name);
@@ -225,7 +228,7 @@ int main(int argc, char** argv)
             const double ratio = ms / copy;
             const bool late = ms > goal_ms || (ratio_goal && ratio > 10.0);
             over += late ? 1 : 0;
-            std::printf("%4d  %-40.40s %9.3f %9.3f %7.2f%s\n", n, std::string(framory::media::EffectName(n)).c_str(), ms,
+            std::printf("%4d  %-40.40s %9.3f %9.3f %7.2f%s\n", n, std::string(e.name).c_str(), ms,
                         copy, ratio, late ? "  over the goal" : "");
             if (ms > worst) {
                 worst = ms;

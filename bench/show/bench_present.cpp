@@ -15,6 +15,7 @@
 //   --pace N    the effects' pace (default 20, the show's default: 0.8 s)
 //   --effect N  only effect N (repeatable)
 #include "core/slideshow/effect_table.h"
+#include "media/effects/effect_table.h"
 #include "media/effects/effects.h"
 #include "qt/components/qt_fx_image.h"
 #include "qt/components/qt_fx_label.h"
@@ -159,9 +160,9 @@ int main(int argc, char** argv)
     framory::core::EffectTable table;
     framory::core::InitEffectTable(table);
     std::vector<int> effects;
-    for (int n = 1; n <= framory::media::kEffectCount; ++n) {
-        if (table.allowed(n)) {
-            effects.push_back(n);
+    for (const framory::media::EffectEntry& e : framory::media::EffectCatalogue()) {
+        if (table.allowed(e.number)) {
+            effects.push_back(e.number);
         }
     }
     if (!only.empty()) {

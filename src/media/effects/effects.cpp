@@ -4,35 +4,25 @@
 #include <cmath>
 #include <cstring>
 
-#include "media/effects/effect_kernels.h"
+#include "media/effects/effect_blocks.h"
+#include "media/effects/effect_table.h"
 
 namespace framory::media {
 namespace {
 
-using fx::Catalogue;
-
-// Built once on first use and read-only afterwards.
-const Catalogue& catalogue()
-{
-    static const Catalogue table = [] {
-        Catalogue c{};
-        fx::AddRevealEffects(c);
-        fx::AddShapeEffects(c);
-        fx::AddBlendEffects(c);
-        fx::AddMotionEffects(c);
-        c[0] = {{"None", EffectKind::Reveal, false}, nullptr};
-        return c;
-    }();
-    return table;
-}
-
 bool in_catalogue(int number) { return number >= 1 && number <= kEffectCount; }
+
+const EffectEntry& entry(int number) { return EffectCatalogue()[static_cast<std::size_t>(number - 1)]; }
 
 } // namespace
 
 EffectInfo DescribeEffect(int number)
 {
-    return catalogue()[static_cast<std::size_t>(in_catalogue(number) ? number : 0)].info;
+    if (!in_catalogue(number)) {
+        return {"None", EffectKind::Reveal, false};
+    }
+    const EffectEntry& e = entry(number);
+    return {e.name, e.kind, e.uses_grain};
 }
 
 std::string_view EffectName(int number) { return DescribeEffect(number).name; }
@@ -100,7 +90,7 @@ void RenderEffect(int number, const Image& from, const Image& to, double progres
     job.seed = seed;
     job.w = w;
     job.h = h;
-    catalogue()[static_cast<std::size_t>(number)].render(job);
+    entry(number).render(job);
 }
 
 namespace {

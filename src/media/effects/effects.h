@@ -11,8 +11,9 @@
 
 namespace framory::media {
 
-// The transition catalogue: effect numbers 1 to kEffectCount. Number 0 (and
-// any number outside the catalogue) means "no effect": the new picture at once.
+// The transition catalogue: effect numbers 1 to kEffectCount, one row each in
+// effect_table.cpp. Number 0 (and any number outside the catalogue) means
+// "no effect": the new picture at once.
 inline constexpr int kEffectCount = 113;
 
 // How an effect forms its frames. Reveal effects show every pixel either from

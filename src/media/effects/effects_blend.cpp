@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "media/effects/effect_blocks.h"
 #include "media/effects/effect_kernels.h"
 
 namespace framory::media::fx {
@@ -11,6 +12,8 @@ namespace {
 
 constexpr std::uint32_t kSaltSoftDissolve = 0x3c6ef372u;
 constexpr std::uint32_t kSaltMosaic = 0xa54ff53au;
+
+} // namespace
 
 // ---- 36, 38, 39: fades ----
 
@@ -21,6 +24,8 @@ void fade(const Job& j)
     const std::uint32_t k = weight(j.p);
     each_row(j, [&](int y) { mix_row(j.out_row(y), j.old_row(y), j.new_row(y), j.w, k); });
 }
+
+namespace {
 
 // Through a solid colour: the old picture fades to it in the first half and
 // the new one out of it in the second.
@@ -62,6 +67,8 @@ void blocks(const Job& j, const Image& src, int block)
         }
     }
 }
+
+} // namespace
 
 // The old picture breaks into growing blocks until the middle of the play,
 // where the new picture takes over and its blocks shrink back to pixels.
@@ -110,6 +117,8 @@ void mosaic_dissolve(const Job& j)
         }
     });
 }
+
+namespace {
 
 // ---- 42-47, 113: soft edges ----
 
@@ -226,6 +235,8 @@ void soft_circle(const Job& j)
     });
 }
 
+} // namespace
+
 void soft_diagonal(const Job& j)
 {
     // Place along the way as (x / w + y / h) / 2 in 0..1.
@@ -292,25 +303,14 @@ void staggered_fade_down(const Job& j)
     });
 }
 
-} // namespace
-
-void AddBlendEffects(Catalogue& c)
-{
-    using K = EffectKind;
-    c[36] = {{"Fade", K::Blend, false}, &fade};
-    c[38] = {{"Fade through black", K::Blend, false}, [](const Job& j) { fade_through(j, kBlack); }};
-    c[39] = {{"Fade through white", K::Blend, false}, [](const Job& j) { fade_through(j, kWhite); }};
-    c[40] = {{"Pixelate", K::Mosaic, true}, &pixelate};
-    c[41] = {{"Mosaic dissolve", K::Mosaic, true}, &mosaic_dissolve};
-    c[42] = {{"Soft wipe right", K::Blend, true}, &soft_wipe_across<false>};
-    c[43] = {{"Soft wipe left", K::Blend, true}, &soft_wipe_across<true>};
-    c[44] = {{"Soft wipe down", K::Blend, true}, &soft_wipe_vertical<false>};
-    c[45] = {{"Soft wipe up", K::Blend, true}, &soft_wipe_vertical<true>};
-    c[46] = {{"Soft circle out", K::Blend, true}, &soft_circle<false>};
-    c[47] = {{"Soft diagonal wipe", K::Blend, true}, &soft_diagonal};
-    c[110] = {{"Soft dissolve", K::Blend, true}, &soft_dissolve};
-    c[111] = {{"Staggered fade down", K::Blend, true}, &staggered_fade_down};
-    c[113] = {{"Soft circle in", K::Blend, true}, &soft_circle<true>};
-}
+// The effects drawn by a shared kernel with their own settings.
+void fade_through_black(const Job& j) { fade_through(j, kBlack); }
+void fade_through_white(const Job& j) { fade_through(j, kWhite); }
+void soft_wipe_right(const Job& j) { soft_wipe_across<false>(j); }
+void soft_wipe_left(const Job& j) { soft_wipe_across<true>(j); }
+void soft_wipe_down(const Job& j) { soft_wipe_vertical<false>(j); }
+void soft_wipe_up(const Job& j) { soft_wipe_vertical<true>(j); }
+void soft_circle_out(const Job& j) { soft_circle<false>(j); }
+void soft_circle_in(const Job& j) { soft_circle<true>(j); }
 
 } // namespace framory::media::fx

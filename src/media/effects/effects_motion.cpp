@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "media/effects/effect_blocks.h"
 #include "media/effects/effect_kernels.h"
 
 namespace framory::media::fx {
@@ -90,11 +91,15 @@ void zoom_in(const Job& j, double ax, double ay)
     paint(j, whole(j.from), &top);
 }
 
+} // namespace
+
 void zoom_out(const Job& j)
 {
     const Layer top = anchored(j.from, j.w, j.h, 1.0 - j.p, 0.5, 0.5);
     paint(j, whole(j.to), &top);
 }
+
+namespace {
 
 // ---- 100-105: the new picture stretches over the old one ----
 
@@ -114,6 +119,8 @@ void stretch_down(const Job& j, double ay)
     paint(j, whole(j.from), &top);
 }
 
+} // namespace
+
 // ---- 106, 107: the old picture is squeezed away by the new one ----
 
 void squeeze_left(const Job& j)
@@ -131,6 +138,8 @@ void squeeze_up(const Job& j)
     const Layer new_layer{j.to, 0, j.h - nh, j.w, nh};
     paint(j, old_layer, &new_layer);
 }
+
+namespace {
 
 // ---- 108, 109: flips ----
 
@@ -164,49 +173,45 @@ constexpr Direction kUpLeft{-1, -1};
 
 } // namespace
 
-void AddMotionEffects(Catalogue& c)
-{
-    using K = EffectKind;
-    // The slide's name says where the new picture comes from; it moves the
-    // opposite way.
-    c[74] = {{"Slide in from left", K::Motion, false}, [](const Job& j) { slide_in(j, kRight); }};
-    c[75] = {{"Slide in from right", K::Motion, false}, [](const Job& j) { slide_in(j, kLeft); }};
-    c[76] = {{"Slide in from top", K::Motion, false}, [](const Job& j) { slide_in(j, kDown); }};
-    c[77] = {{"Slide in from bottom", K::Motion, false}, [](const Job& j) { slide_in(j, kUp); }};
-    // The push's name says which way both pictures move.
-    c[78] = {{"Push left", K::Motion, false}, [](const Job& j) { push(j, kLeft); }};
-    c[79] = {{"Push right", K::Motion, false}, [](const Job& j) { push(j, kRight); }};
-    c[80] = {{"Push up", K::Motion, false}, [](const Job& j) { push(j, kUp); }};
-    c[81] = {{"Push down", K::Motion, false}, [](const Job& j) { push(j, kDown); }};
-    c[82] = {{"Slide in from top left", K::Motion, false}, [](const Job& j) { slide_in(j, kDownRight); }};
-    c[83] = {{"Slide in from top right", K::Motion, false}, [](const Job& j) { slide_in(j, kDownLeft); }};
-    c[84] = {{"Slide in from bottom left", K::Motion, false}, [](const Job& j) { slide_in(j, kUpRight); }};
-    c[85] = {{"Slide in from bottom right", K::Motion, false}, [](const Job& j) { slide_in(j, kUpLeft); }};
-    // The uncover's name says where the old picture goes.
-    c[86] = {{"Uncover to the left", K::Motion, false}, [](const Job& j) { uncover(j, kLeft); }};
-    c[87] = {{"Uncover to the right", K::Motion, false}, [](const Job& j) { uncover(j, kRight); }};
-    c[88] = {{"Uncover upwards", K::Motion, false}, [](const Job& j) { uncover(j, kUp); }};
-    c[89] = {{"Uncover downwards", K::Motion, false}, [](const Job& j) { uncover(j, kDown); }};
-    c[90] = {{"Uncover to top left", K::Motion, false}, [](const Job& j) { uncover(j, kUpLeft); }};
-    c[91] = {{"Uncover to top right", K::Motion, false}, [](const Job& j) { uncover(j, kUpRight); }};
-    c[92] = {{"Uncover to bottom left", K::Motion, false}, [](const Job& j) { uncover(j, kDownLeft); }};
-    c[93] = {{"Uncover to bottom right", K::Motion, false}, [](const Job& j) { uncover(j, kDownRight); }};
-    c[94] = {{"Zoom in", K::Motion, false}, [](const Job& j) { zoom_in(j, 0.5, 0.5); }};
-    c[95] = {{"Zoom out", K::Motion, false}, &zoom_out};
-    c[96] = {{"Zoom in from top left", K::Motion, false}, [](const Job& j) { zoom_in(j, 0.0, 0.0); }};
-    c[97] = {{"Zoom in from top right", K::Motion, false}, [](const Job& j) { zoom_in(j, 1.0, 0.0); }};
-    c[98] = {{"Zoom in from bottom left", K::Motion, false}, [](const Job& j) { zoom_in(j, 0.0, 1.0); }};
-    c[99] = {{"Zoom in from bottom right", K::Motion, false}, [](const Job& j) { zoom_in(j, 1.0, 1.0); }};
-    c[100] = {{"Stretch from left", K::Motion, false}, [](const Job& j) { stretch_across(j, 0.0); }};
-    c[101] = {{"Stretch from top", K::Motion, false}, [](const Job& j) { stretch_down(j, 0.0); }};
-    c[102] = {{"Stretch from right", K::Motion, false}, [](const Job& j) { stretch_across(j, 1.0); }};
-    c[103] = {{"Stretch from bottom", K::Motion, false}, [](const Job& j) { stretch_down(j, 1.0); }};
-    c[104] = {{"Stretch from the centre across", K::Motion, false}, [](const Job& j) { stretch_across(j, 0.5); }};
-    c[105] = {{"Stretch from the centre up and down", K::Motion, false}, [](const Job& j) { stretch_down(j, 0.5); }};
-    c[106] = {{"Squeeze left", K::Motion, false}, &squeeze_left};
-    c[107] = {{"Squeeze up", K::Motion, false}, &squeeze_up};
-    c[108] = {{"Flip across", K::Motion, false}, [](const Job& j) { flip(j, false); }};
-    c[109] = {{"Flip over", K::Motion, false}, [](const Job& j) { flip(j, true); }};
-}
+// The effects drawn by a shared kernel with their own settings.
+// The slide's name says where the new picture comes from; it moves the
+// opposite way.
+void slide_in_from_left(const Job& j) { slide_in(j, kRight); }
+void slide_in_from_right(const Job& j) { slide_in(j, kLeft); }
+void slide_in_from_top(const Job& j) { slide_in(j, kDown); }
+void slide_in_from_bottom(const Job& j) { slide_in(j, kUp); }
+
+// The push's name says which way both pictures move.
+void push_left(const Job& j) { push(j, kLeft); }
+void push_right(const Job& j) { push(j, kRight); }
+void push_up(const Job& j) { push(j, kUp); }
+void push_down(const Job& j) { push(j, kDown); }
+void slide_in_from_top_left(const Job& j) { slide_in(j, kDownRight); }
+void slide_in_from_top_right(const Job& j) { slide_in(j, kDownLeft); }
+void slide_in_from_bottom_left(const Job& j) { slide_in(j, kUpRight); }
+void slide_in_from_bottom_right(const Job& j) { slide_in(j, kUpLeft); }
+
+// The uncover's name says where the old picture goes.
+void uncover_to_the_left(const Job& j) { uncover(j, kLeft); }
+void uncover_to_the_right(const Job& j) { uncover(j, kRight); }
+void uncover_upwards(const Job& j) { uncover(j, kUp); }
+void uncover_downwards(const Job& j) { uncover(j, kDown); }
+void uncover_to_top_left(const Job& j) { uncover(j, kUpLeft); }
+void uncover_to_top_right(const Job& j) { uncover(j, kUpRight); }
+void uncover_to_bottom_left(const Job& j) { uncover(j, kDownLeft); }
+void uncover_to_bottom_right(const Job& j) { uncover(j, kDownRight); }
+void zoom_in_from_centre(const Job& j) { zoom_in(j, 0.5, 0.5); }
+void zoom_in_from_top_left(const Job& j) { zoom_in(j, 0.0, 0.0); }
+void zoom_in_from_top_right(const Job& j) { zoom_in(j, 1.0, 0.0); }
+void zoom_in_from_bottom_left(const Job& j) { zoom_in(j, 0.0, 1.0); }
+void zoom_in_from_bottom_right(const Job& j) { zoom_in(j, 1.0, 1.0); }
+void stretch_from_left(const Job& j) { stretch_across(j, 0.0); }
+void stretch_from_top(const Job& j) { stretch_down(j, 0.0); }
+void stretch_from_right(const Job& j) { stretch_across(j, 1.0); }
+void stretch_from_bottom(const Job& j) { stretch_down(j, 1.0); }
+void stretch_from_the_centre_across(const Job& j) { stretch_across(j, 0.5); }
+void stretch_from_the_centre_up_and_down(const Job& j) { stretch_down(j, 0.5); }
+void flip_across(const Job& j) { flip(j, false); }
+void flip_over(const Job& j) { flip(j, true); }
 
 } // namespace framory::media::fx

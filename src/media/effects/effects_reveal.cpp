@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "media/effects/effect_blocks.h"
 #include "media/effects/effect_kernels.h"
 
 namespace framory::media::fx {
@@ -169,6 +170,8 @@ std::vector<int> ranks(const Job& j, Fn&& rank_of)
     return rank;
 }
 
+} // namespace
+
 // ---- 1-8: wipes ----
 
 void wipe_right(const Job& j)
@@ -195,6 +198,8 @@ void wipe_up(const Job& j)
     reveal_rows(j, [&](int y) { return y >= j.h - n; });
 }
 
+namespace {
+
 // A straight edge across the corner: a pixel is new when its distance along
 // the diagonal, (x / w + y / h) / 2 measured from the starting corner, is
 // below the progress.
@@ -208,6 +213,8 @@ void wipe_corner(const Job& j)
         return kFromRight ? Span{j.w - n, j.w} : Span{0, n};
     });
 }
+
+} // namespace
 
 // ---- 9-12: barn doors ----
 
@@ -302,6 +309,8 @@ void checkerboard_two_turns(const Job& j)
 
 // ---- 30-33, 59, 60: cells in a fixed order ----
 
+namespace {
+
 void spiral(const Job& j, bool inwards)
 {
     const int ncols = j.cols(j.cell);
@@ -342,6 +351,8 @@ void spiral(const Job& j, bool inwards)
     }
     reveal_in_order(j, rank, ncols);
 }
+
+} // namespace
 
 void spiral_in(const Job& j) { spiral(j, true); }
 void spiral_out(const Job& j) { spiral(j, false); }
@@ -425,6 +436,8 @@ void comb_down(const Job& j)
 
 // ---- 53, 54: diagonal blinds ----
 
+namespace {
+
 // Slats at 45 degrees, 2 cells apart: a pixel is new while its place inside
 // its slat, ((x +/- y) mod period), is below progress times the period.
 template <bool kRising>
@@ -443,6 +456,8 @@ void diagonal_blinds(const Job& j)
         row.finish();
     });
 }
+
+} // namespace
 
 // ---- 55-58, 112: shapes growing in every cell ----
 
@@ -506,6 +521,8 @@ void random_growing_squares(const Job& j)
 
 // ---- 61, 62: rain ----
 
+namespace {
+
 // Columns of cells run down (or up), each starting at a random moment in the
 // first half of the play and taking half the play to cross the picture.
 template <bool kUp>
@@ -529,48 +546,14 @@ void rain(const Job& j)
 
 } // namespace
 
-void AddRevealEffects(Catalogue& c)
-{
-    using K = EffectKind;
-    c[1] = {{"Wipe right", K::Reveal, false}, &wipe_right};
-    c[2] = {{"Wipe left", K::Reveal, false}, &wipe_left};
-    c[3] = {{"Wipe down", K::Reveal, false}, &wipe_down};
-    c[4] = {{"Wipe up", K::Reveal, false}, &wipe_up};
-    c[5] = {{"Diagonal wipe from top left", K::Reveal, false}, &wipe_corner<false, false>};
-    c[6] = {{"Diagonal wipe from top right", K::Reveal, false}, &wipe_corner<true, false>};
-    c[7] = {{"Diagonal wipe from bottom left", K::Reveal, false}, &wipe_corner<false, true>};
-    c[8] = {{"Diagonal wipe from bottom right", K::Reveal, false}, &wipe_corner<true, true>};
-    c[9] = {{"Barn doors open sideways", K::Reveal, false}, &doors_open_sideways};
-    c[10] = {{"Barn doors close sideways", K::Reveal, false}, &doors_close_sideways};
-    c[11] = {{"Barn doors open up and down", K::Reveal, false}, &doors_open_vertically};
-    c[12] = {{"Barn doors close up and down", K::Reveal, false}, &doors_close_vertically};
-    c[13] = {{"Horizontal blinds", K::Reveal, true}, &blinds_across};
-    c[14] = {{"Vertical blinds", K::Reveal, true}, &blinds_down};
-    c[15] = {{"Horizontal blinds from the slat centres", K::Reveal, true}, &blinds_across_from_centres};
-    c[16] = {{"Vertical blinds from the slat centres", K::Reveal, true}, &blinds_down_from_centres};
-    c[17] = {{"Checkerboard across", K::Reveal, true}, &checkerboard_across};
-    c[18] = {{"Checkerboard down", K::Reveal, true}, &checkerboard_down};
-    c[19] = {{"Checkerboard in two turns", K::Reveal, true}, &checkerboard_two_turns};
-    c[30] = {{"Spiral in", K::Reveal, true}, &spiral_in};
-    c[31] = {{"Spiral out", K::Reveal, true}, &spiral_out};
-    c[32] = {{"Snake by rows", K::Reveal, true}, &snake_rows};
-    c[33] = {{"Snake by columns", K::Reveal, true}, &snake_columns};
-    c[34] = {{"Random dissolve", K::Reveal, true}, &random_dissolve};
-    c[35] = {{"Random horizontal bars", K::Reveal, true}, &random_bars_across};
-    c[37] = {{"Random vertical bars", K::Reveal, true}, &random_bars_down};
-    c[48] = {{"Horizontal comb", K::Reveal, true}, &comb_across};
-    c[49] = {{"Vertical comb", K::Reveal, true}, &comb_down};
-    c[53] = {{"Diagonal blinds rising", K::Reveal, true}, &diagonal_blinds<true>};
-    c[54] = {{"Diagonal blinds falling", K::Reveal, true}, &diagonal_blinds<false>};
-    c[55] = {{"Growing squares", K::Reveal, true}, &growing_squares};
-    c[56] = {{"Shrinking squares", K::Reveal, true}, &shrinking_squares};
-    c[57] = {{"Growing dots", K::Reveal, true}, &growing_dots};
-    c[58] = {{"Growing diamonds", K::Reveal, true}, &growing_diamonds};
-    c[59] = {{"Typewriter", K::Reveal, true}, &typewriter};
-    c[60] = {{"Cells by diagonals", K::Reveal, true}, &cells_by_diagonals};
-    c[61] = {{"Rain down", K::Reveal, true}, &rain<false>};
-    c[62] = {{"Rain up", K::Reveal, true}, &rain<true>};
-    c[112] = {{"Random growing squares", K::Reveal, true}, &random_growing_squares};
-}
+// The effects drawn by a shared kernel with their own settings.
+void diagonal_wipe_from_top_left(const Job& j) { wipe_corner<false, false>(j); }
+void diagonal_wipe_from_top_right(const Job& j) { wipe_corner<true, false>(j); }
+void diagonal_wipe_from_bottom_left(const Job& j) { wipe_corner<false, true>(j); }
+void diagonal_wipe_from_bottom_right(const Job& j) { wipe_corner<true, true>(j); }
+void diagonal_blinds_rising(const Job& j) { diagonal_blinds<true>(j); }
+void diagonal_blinds_falling(const Job& j) { diagonal_blinds<false>(j); }
+void rain_down(const Job& j) { rain<false>(j); }
+void rain_up(const Job& j) { rain<true>(j); }
 
 } // namespace framory::media::fx

@@ -6,6 +6,7 @@
 #include <numbers>
 #include <vector>
 
+#include "media/effects/effect_blocks.h"
 #include "media/effects/effect_kernels.h"
 
 namespace framory::media::fx {
@@ -107,11 +108,13 @@ void reveal_monotone_rows(const Job& j, MakeRow&& make_row)
 // Distance of row y's centre from the middle of the frame, in pixels.
 double row_offset(const Job& j, int y) { return y + 0.5 - j.h * 0.5; }
 
+} // namespace
+
 // ---- 20-25, 50-52, 67, 68: irises ----
 
 // The box of relative size s (1 = the frame) as a run of row y, empty when
 // the row lies outside it.
-Span box_span(const Job& j, int y, double s)
+static Span box_span(const Job& j, int y, double s)
 {
     return std::abs(row_offset(j, y)) < s * j.h * 0.5 ? centre_span(s * j.w * 0.5, j.w) : Span{};
 }
@@ -127,7 +130,7 @@ void box_in(const Job& j)
 }
 
 // The circle through the frame's corners, scaled by s.
-Span circle_span(const Job& j, int y, double s)
+static Span circle_span(const Job& j, int y, double s)
 {
     const double radius = s * 0.5 * std::hypot(static_cast<double>(j.w), static_cast<double>(j.h));
     const double dy = row_offset(j, y);
@@ -146,7 +149,7 @@ void circle_in(const Job& j)
 }
 
 // The diamond through the frame's corners, scaled by s.
-Span diamond_span(const Job& j, int y, double s)
+static Span diamond_span(const Job& j, int y, double s)
 {
     const double dy = std::abs(row_offset(j, y)) / (j.h * 0.5);
     return centre_span((2.0 * s - dy) * j.w * 0.5, j.w);
@@ -165,7 +168,7 @@ void diamond_in(const Job& j)
 // An ellipse twice as wide, relative to the frame, as it is high, so that it
 // stays an ellipse on a square picture too; scaled by s it passes the corners
 // at s = 1. In units of the frame: (dx / w)^2 + (2 dy / h)^2 < 1.25 s^2.
-Span ellipse_span(const Job& j, int y, double s)
+static Span ellipse_span(const Job& j, int y, double s)
 {
     const double dy = 2.0 * row_offset(j, y) / j.h;
     const double left = 1.25 * s * s - dy * dy;
@@ -222,6 +225,8 @@ void diagonal_cross_out(const Job& j)
         row.finish();
     });
 }
+
+namespace {
 
 // ---- 26-29, 69-73: clock hands and fans ----
 
@@ -318,10 +323,14 @@ void fan_wipe(const Job& j, const Fan& f)
 
 constexpr double kHalfTurn = std::numbers::pi;
 
+} // namespace
+
 void fan_from_top(const Job& j) { fan_wipe(j, {0.5, 0.0, -1.f, 0.f, 0.f, 1.f, kHalfTurn}); }
 void fan_from_bottom(const Job& j) { fan_wipe(j, {0.5, 1.0, 1.f, 0.f, 0.f, -1.f, kHalfTurn}); }
 void fan_from_left(const Job& j) { fan_wipe(j, {0.0, 0.5, 0.f, -1.f, 1.f, 0.f, kHalfTurn}); }
 void fan_from_corner(const Job& j) { fan_wipe(j, {0.0, 0.0, 1.f, 0.f, 0.f, 1.f, kHalfTurn / 2.0}); }
+
+namespace {
 
 // ---- 63-66: wavy edges ----
 
@@ -369,33 +378,15 @@ void wave_down(const Job& j)
 
 } // namespace
 
-void AddShapeEffects(Catalogue& c)
-{
-    using K = EffectKind;
-    c[20] = {{"Box out", K::Reveal, false}, &box_out};
-    c[21] = {{"Box in", K::Reveal, false}, &box_in};
-    c[22] = {{"Circle out", K::Reveal, false}, &circle_out};
-    c[23] = {{"Circle in", K::Reveal, false}, &circle_in};
-    c[24] = {{"Diamond out", K::Reveal, false}, &diamond_out};
-    c[25] = {{"Diamond in", K::Reveal, false}, &diamond_in};
-    c[26] = {{"Clock wipe", K::Reveal, false}, &clock_wipe<0>};
-    c[27] = {{"Anticlockwise wipe", K::Reveal, false}, &clock_wipe<1>};
-    c[28] = {{"Fan out from twelve", K::Reveal, false}, &clock_wipe<2>};
-    c[29] = {{"Pinwheel", K::Reveal, false}, &clock_wipe<4>};
-    c[50] = {{"Cross out", K::Reveal, false}, &cross_out};
-    c[51] = {{"Cross in", K::Reveal, false}, &cross_in};
-    c[52] = {{"Diagonal cross out", K::Reveal, false}, &diagonal_cross_out};
-    c[63] = {{"Wave wipe right", K::Reveal, true}, &wave_right<false>};
-    c[64] = {{"Wave wipe down", K::Reveal, true}, &wave_down<false>};
-    c[65] = {{"Zigzag wipe right", K::Reveal, true}, &wave_right<true>};
-    c[66] = {{"Zigzag wipe down", K::Reveal, true}, &wave_down<true>};
-    c[67] = {{"Ellipse out", K::Reveal, false}, &ellipse_out};
-    c[68] = {{"Ellipse in", K::Reveal, false}, &ellipse_in};
-    c[69] = {{"Double clock wipe", K::Reveal, false}, &clock_wipe<3>};
-    c[70] = {{"Fan from the top edge", K::Reveal, false}, &fan_from_top};
-    c[71] = {{"Fan from the bottom edge", K::Reveal, false}, &fan_from_bottom};
-    c[72] = {{"Fan from the left edge", K::Reveal, false}, &fan_from_left};
-    c[73] = {{"Corner fan from top left", K::Reveal, false}, &fan_from_corner};
-}
+// The effects drawn by a shared kernel with their own settings.
+void clockwise_wipe(const Job& j) { clock_wipe<0>(j); }
+void anticlockwise_wipe(const Job& j) { clock_wipe<1>(j); }
+void fan_out_from_twelve(const Job& j) { clock_wipe<2>(j); }
+void pinwheel(const Job& j) { clock_wipe<4>(j); }
+void wave_wipe_right(const Job& j) { wave_right<false>(j); }
+void wave_wipe_down(const Job& j) { wave_down<false>(j); }
+void zigzag_wipe_right(const Job& j) { wave_right<true>(j); }
+void zigzag_wipe_down(const Job& j) { wave_down<true>(j); }
+void double_clock_wipe(const Job& j) { clock_wipe<3>(j); }
 
 } // namespace framory::media::fx

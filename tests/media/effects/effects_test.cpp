@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "media/effects/effect_table.h"
 #include "media/effects/test_images.h"
 
 namespace framory::media {
@@ -32,8 +33,8 @@ Image Render(int number, const Image& from, const Image& to, double p, int grain
 std::vector<int> AllEffects()
 {
     std::vector<int> numbers;
-    for (int n = 1; n <= kEffectCount; ++n) {
-        numbers.push_back(n);
+    for (const EffectEntry& e : EffectCatalogue()) {
+        numbers.push_back(e.number);
     }
     return numbers;
 }
@@ -41,9 +42,9 @@ std::vector<int> AllEffects()
 std::vector<int> RevealEffects()
 {
     std::vector<int> numbers;
-    for (int n : AllEffects()) {
-        if (DescribeEffect(n).kind == EffectKind::Reveal) {
-            numbers.push_back(n);
+    for (const EffectEntry& e : EffectCatalogue()) {
+        if (e.kind == EffectKind::Reveal) {
+            numbers.push_back(e.number);
         }
     }
     return numbers;
