@@ -16,6 +16,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -427,8 +428,19 @@ TEST_F(PrintE2E, PDuringAHoldPrintsTheScreenToTheDefaultQueue)
     const std::set<fs::path> before = pdfs();
     Program show({"/S"}, m_home, {"CUPS_SERVER=" + server.socket()});
     ASSERT_TRUE(wait_for_window(true));
-    wait_for_scene(); // "P" prints the picture held
-    run("xdotool key p");
+    wait_for_scene();
+    // "P" prints only while a picture is held, which follows the caption by
+    // a few ticks: it is pressed until a page comes out.
+    const auto new_pdf = [&] {
+        return std::ranges::any_of(pdfs(), [&](const fs::path& pdf) { return before.count(pdf) == 0; });
+    };
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            run("xdotool key p");
+            return WaitUntil(new_pdf, 2s);
+        },
+        60s))
+        << "no PDF came out of the queue";
     // The backend writes the file in parts; a whole PDF ends with its
     // end-of-file mark.
     fs::path printed;
@@ -477,13 +489,19 @@ TEST_F(PrintE2E, NoQueueSaysCheckYourPrinterOnceAndTheShowGoesOn)
     Program show({"/S"}, m_home, {"CUPS_SERVER=" + server.socket()});
     ASSERT_TRUE(wait_for_window(true));
     wait_for_scene();
-    run("xdotool key p");
     // Qt keeps an unmapped leader window named after the application too;
     // the message box is the visible one.
     const auto box_open = [] {
         return std::system("xdotool search --onlyvisible --name '^Framory$' >/dev/null 2>&1") == 0;
     };
-    ASSERT_TRUE(WaitUntil(box_open)) << "the printer message";
+    // "P" acts only while a picture is held, a few ticks after the caption.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            run("xdotool key p");
+            return WaitUntil(box_open, 2s);
+        },
+        30s))
+        << "the printer message";
     run("xdotool key Return");
     ASSERT_TRUE(WaitUntil([&] { return !box_open(); }));
     EXPECT_FALSE(WaitUntil(box_open, 1s)) << "the message comes once";
