@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/image/image.h"
+#include "support/run_events_until.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -11,21 +12,6 @@
 #include <string>
 
 namespace framory::testing {
-
-// Lets the event loop run until `done` holds; false when it did not within
-// `limit_ms`, a limit that only keeps a broken test from hanging.
-inline bool RunEventsUntil(const std::function<bool()>& done, int limit_ms = 30000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > limit_ms) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // A picture with four coloured quarters, so placement and orientation show.
 inline QImage Quarters(int w, int h)

@@ -7,6 +7,7 @@
 #include "qt/sound/qt_fx_snd.h"
 #include "qt/sound/sound_output.h"
 #include "sound_files.h"
+#include "support/run_events_until.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,7 @@ namespace framory::qt {
 namespace {
 
 using core::SoundDevice;
+using framory::testing::RunEventsUntil;
 using test::ToneSpec;
 using test::WavEncoding;
 
@@ -109,28 +111,11 @@ protected:
         return *raw;
     }
 
-    // Runs the event loop until `done`; false when it did not hold within
-    // `timeout_ms`, a limit that only keeps a broken test from hanging.
-    template <typename Done>
-    bool run_until(Done done, int timeout_ms = 30000)
-    {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done()) {
-            if (waited.elapsed() > timeout_ms) {
-                return false;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-            QThread::msleep(1);
-        }
-        return true;
-    }
-
     // Runs the event loop while the device plays on for `seconds`.
     void play_on(double seconds)
     {
         const std::size_t until = output_frames() + static_cast<std::size_t>(seconds * device_rate);
-        ASSERT_TRUE(run_until([&] { return output_frames() >= until; })) << "the device stopped playing";
+        ASSERT_TRUE(RunEventsUntil([&] { return output_frames() >= until; })) << "the device stopped playing";
         // What the last frames brought is handed over too.
         QCoreApplication::processEvents();
     }
@@ -229,7 +214,7 @@ TEST_P(PlaysToEnd, IsHeardAndCompletesOnceOnTheUiThreadAtItsEnd)
     player.sound->set_device(c.midi_format ? SoundDevice::Midi : SoundDevice::Wave);
     const std::size_t started = output_frames();
     player.sound->set_sound_file(file);
-    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
     play_on(0.25); // a second completion would arrive meanwhile
 
     ASSERT_EQ(player.completions.size(), 1U);
@@ -279,9 +264,9 @@ TEST_F(SoundTest, ContentDecidesWhatPlaysWhateverTheNameAndDevice)
         const std::size_t first_frame = output_frames();
         player.sound->set_device(device);
         player.sound->set_sound_file(file);
-        ASSERT_TRUE(run_until([&] { return player.completions.size() > before; })) << file;
+        ASSERT_TRUE(RunEventsUntil([&] { return player.completions.size() > before; })) << file;
         EXPECT_GT(heard_until(player, before, first_frame), 0.25) << file << " was not played";
-        EXPECT_TRUE(run_until([&] { return peak(output_samples(), first_frame) > audible_level; })) << file;
+        EXPECT_TRUE(RunEventsUntil([&] { return peak(output_samples(), first_frame) > audible_level; })) << file;
     }
 }
 
@@ -300,7 +285,7 @@ TEST_P(StopsSilently, ASoundStoppedHalfwayFallsSilentAndNeverCompletes)
     const StopCase& c = GetParam();
     Player& player = make_player();
     player.sound->set_sound_file(data_dir + "/" + c.sample);
-    ASSERT_TRUE(run_until([&] { return peak(output_samples()) > audible_level; })) << "nothing was heard";
+    ASSERT_TRUE(RunEventsUntil([&] { return peak(output_samples()) > audible_level; })) << "nothing was heard";
     play_on(0.2);
     const std::size_t stopped_at = output_frames();
     c.stop(*player.sound);
@@ -328,7 +313,7 @@ TEST_F(SoundTest, ResetReturnsTheDeviceToWaveAndUnknownCommandsChangeNothing)
     player.sound->set_command(7);
     EXPECT_EQ(player.sound->device(), SoundDevice::Midi);
     EXPECT_EQ(player.sound->sound_file(), data_dir + "/sword_16bit_mono_44k.wav");
-    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); })) << "an unknown command stopped the sound";
+    ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); })) << "an unknown command stopped the sound";
     player.sound->set_command(1);
     EXPECT_EQ(player.sound->device(), SoundDevice::Wave);
     EXPECT_EQ(player.sound->sound_file(), "");
@@ -357,7 +342,7 @@ TEST_P(ReplacedSound, OnlyTheNewSoundCompletes)
     }
     const std::size_t replaced = output_frames();
     player.sound->set_sound_file(tone);
-    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
     play_on(1.5); // past the end of the first sound too
 
     ASSERT_EQ(player.completions.size(), 1U);
@@ -415,7 +400,7 @@ TEST_F(SoundTest, SoundGoesOnWhileTheUiThreadIsBusy)
     const std::size_t after = output_frames();
     ASSERT_GE(after, started + device_rate / 3) << "the audio stalled with the UI thread";
     EXPECT_GT(peak(output_samples(), started, after), audible_level);
-    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
     EXPECT_GE(heard_until(player, 0, started), 45657.0 / device_rate - allowed_short_s);
 }
 
@@ -448,11 +433,11 @@ TEST_P(BadFile, NeverCrashesAndCompletesOnceAfterTheCallReturns)
     Player& player = make_player();
     player.sound->set_sound_file(file);
     EXPECT_TRUE(player.completions.empty()) << "completion raised from inside set_sound_file";
-    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
     if (GetParam().prompt) {
         EXPECT_EQ(peak(output_samples()), 0) << "nothing of it was played";
     }
-    EXPECT_FALSE(run_until([&] { return player.completions.size() > 1; }, 200)) << "completed twice";
+    EXPECT_FALSE(RunEventsUntil([&] { return player.completions.size() > 1; }, 200)) << "completed twice";
     EXPECT_FALSE(player.off_ui_thread);
 }
 
@@ -484,7 +469,7 @@ TEST_F(SoundTest, AFolderOfBadFilesDoesNotSpinTheProcessor)
     QElapsedTimer clock;
     clock.start();
     player.sound->set_sound_file(text);
-    ASSERT_TRUE(run_until([&] { return starts >= 10; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return starts >= 10; }));
     const double elapsed_ms = static_cast<double>(clock.elapsed());
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
@@ -510,7 +495,7 @@ TEST_F(SoundTest, WithoutAnAudioDriverSoundsCompleteSilently)
     for (const std::string& file : files) {
         const std::size_t before = player.completions.size();
         player.sound->set_sound_file(file);
-        ASSERT_TRUE(run_until([&] { return player.completions.size() > before; })) << file;
+        ASSERT_TRUE(RunEventsUntil([&] { return player.completions.size() > before; })) << file;
     }
     EXPECT_FALSE(m_output->open());
     EXPECT_FALSE(m_output->format().has_value());
@@ -519,7 +504,7 @@ TEST_F(SoundTest, WithoutAnAudioDriverSoundsCompleteSilently)
     // A stop still cancels the pending completion.
     player.sound->set_sound_file(files[0]);
     core::StopSequence(*player.sound);
-    EXPECT_FALSE(run_until([&] { return player.completions.size() > files.size(); }, 300));
+    EXPECT_FALSE(RunEventsUntil([&] { return player.completions.size() > files.size(); }, 300));
 }
 
 TEST_F(SoundTest, WithoutAPatchSetMidiCompletesSilentlyAndWaveStillPlays)
@@ -530,14 +515,14 @@ TEST_F(SoundTest, WithoutAPatchSetMidiCompletesSilentlyAndWaveStillPlays)
     Player& player = make_player();
 
     player.sound->set_sound_file(note);
-    ASSERT_TRUE(run_until([&] { return !player.completions.empty(); }));
+    ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
     EXPECT_EQ(m_output->midi_config(), path("no-such-patches.cfg"));
     EXPECT_EQ(peak(output_samples()), 0);
 
     const std::size_t tone_start = output_frames();
     player.sound->set_sound_file(tone);
-    ASSERT_TRUE(run_until([&] { return player.completions.size() == 2; }));
-    EXPECT_TRUE(run_until([&] { return peak(output_samples(), tone_start) > audible_level; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return player.completions.size() == 2; }));
+    EXPECT_TRUE(RunEventsUntil([&] { return peak(output_samples(), tone_start) > audible_level; }));
 }
 
 TEST_F(SoundTest, TheDeviceIsOpenedOnceAndReused)
@@ -546,11 +531,11 @@ TEST_F(SoundTest, TheDeviceIsOpenedOnceAndReused)
     const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 4410}));
     Player& player = make_player();
     player.sound->set_sound_file(tone);
-    ASSERT_TRUE(run_until([&] { return player.completions.size() == 1; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return player.completions.size() == 1; }));
     play_on(0.3);
     const std::size_t frames = output_frames();
     player.sound->set_sound_file(tone);
-    ASSERT_TRUE(run_until([&] { return player.completions.size() == 2; }));
+    ASSERT_TRUE(RunEventsUntil([&] { return player.completions.size() == 2; }));
     // Opening the disk device again would have started its file afresh.
     EXPECT_GT(output_frames(), frames);
     EXPECT_TRUE(m_output->open());
