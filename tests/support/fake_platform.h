@@ -19,6 +19,22 @@
 
 namespace framory::testing {
 
+// A path written with "/" spelled with the platform's own separator, so a
+// case reads the same on Linux and on Windows.
+inline std::string native(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', core::kPathSeparator);
+    return path;
+}
+
+inline std::vector<std::string> native(std::vector<std::string> paths)
+{
+    for (std::string& path : paths) {
+        path = native(std::move(path));
+    }
+    return paths;
+}
+
 class FakeStore : public core::SettingsStore {
 public:
     std::map<std::pair<std::string, std::string>, std::string> values;
@@ -60,8 +76,8 @@ public:
 
 class FakeSystem : public core::SystemInfo {
 public:
-    std::optional<std::string> windows = std::string("/home/u/.local/share/Obelin Framory");
-    std::string program = "/opt/framory/bin/framory";
+    std::optional<std::string> windows = native("/home/u/.local/share/Obelin Framory");
+    std::string program = native("/opt/framory/bin/framory");
     bool other_instance = false;
     std::optional<std::string> windows_directory() override { return windows; }
     std::string program_file_path() override { return program; }

@@ -14,9 +14,6 @@ function(gtest_discover_tests target)
   if(D_PROPERTIES)
     set_tests_properties(${D_TEST_PREFIX}all PROPERTIES ${D_PROPERTIES})
   endif()
-  if(DEFINED FRAMORY_WINE_FILTER_${target})
-    set_tests_properties(${D_TEST_PREFIX}all PROPERTIES ENVIRONMENT "GTEST_FILTER=${FRAMORY_WINE_FILTER_${target}}")
-  endif()
 endfunction()
 
 # GCC 12 reports impossible overlapping copies inside libstdc++'s string
@@ -25,23 +22,3 @@ endfunction()
 add_compile_options(-Wno-restrict)
 # M_PI and its kin, which the tests take from <cmath> as POSIX offers them.
 add_compile_definitions(_USE_MATH_DEFINES)
-
-# These core tests spell their expected paths with Linux's "/"; on Windows
-# the core rightly uses "\", so they do not apply under Wine.
-set(FRAMORY_LINUX_PATH_TESTS
-  ConfigurationTest.CatalogueFailureShowsTheErrorBox FolderEditorTest.* FolderOfFile.* GetWindowsDir.*
-  ProgramFile.BaseNameComparedWithoutCaseOrExtension
-  Main.ConfigurationEndsAtOnceWhenThisFramoryRunsAlready
-  Main.TheSwitchOpensItsFormAfterTheMachinesFactsAndSettingsAreRead
-  ShowTest.CaptionsAndMessagesSitCentredAtTheBottom
-  ShowTest.EachPictureStaysForTheSceneDelayAndSequentialOrderStartsAnywhere
-  ShowTest.OnePictureIsReloadedAndMidnightRearmsTheHold ShowTest.PictureIsPlacedFramedAndPlayedWithTheSettings
-  ShowTest.RandomOrderNeverRepeatsAPictureAndGivesUpAfterNinetyNineDraws
-  ShowTest.SoundsPlayInTurnFromARandomStartAndMSkipsOnce ShowTest.AHostedShowOnlyShowsPictures
-  ShowTest.ATickDeliveredInsideATickReturnsAtOnce
-  BuildLists.AFullPictureListStopsItsFolderAndLooksAtOneNameOfEachLaterFolder
-  BuildLists.CollectsFolderByFolderInListingOrderEndingEachFolderWithASeparator
-  Settings.AFreshStoreLoadsTheDefaultsAndSavesThemBackInOrder Settings.EveryKeyLoadsIntoItsOwnFieldInTheLoadOrder
-  Settings.PasswordAndDirPathRoundTrip Settings.StoredNumbersAreWholeNumbersOfTheFieldsWidthOrTheDefault)
-list(JOIN FRAMORY_LINUX_PATH_TESTS ":" FRAMORY_LINUX_PATH_FILTER)
-set(FRAMORY_WINE_FILTER_framory_core_tests "-${FRAMORY_LINUX_PATH_FILTER}")

@@ -12,23 +12,24 @@ namespace framory::core {
 namespace {
 
 using framory::testing::FakeStore;
+using framory::testing::native;
 
 // The keys and defaults as a save of a fresh record writes them, in order;
 // written out here on their own, so that a wrong row of the schema shows.
 // clang-format off
 const std::vector<std::string> kFreshSave = {
-    "Options/dir_path=/opt/framory/bin/", "Options/show_filenames=1", "Options/random_order=0",
+    "Options/dir_path=" + native("/opt/framory/bin/"), "Options/show_filenames=1", "Options/random_order=0",
     "Options/effect_grain=7", "Options/effect_delay=10", "Options/effect_speed=2", "Options/scene_delay=5",
     "Options/scale_flag=100", "Options/border_active=1", "Options/wallpaper=0", "Options/gradient=1",
     "Options/cancel_mode=7", "Options/sound_on=1", "Options/misc=", "Options/folders_total=1",
-    "Options/folder1=/win/"};
+    "Options/folder1=" + native("/win/")};
 // clang-format on
 
 Program FreshProgram()
 {
     Program program;
-    program.windows_dir = "/win"; // the separator is added where the list needs it
-    program.program_folder = "/opt/framory/bin/";
+    program.windows_dir = native("/win"); // the separator is added where the list needs it
+    program.program_folder = native("/opt/framory/bin/");
     return program;
 }
 
@@ -38,8 +39,8 @@ TEST(Settings, AFreshStoreLoadsTheDefaultsAndSavesThemBackInOrder)
     Program program = FreshProgram();
     LoadSettings(program, store);
     Settings fresh;
-    fresh.install_path = "empty/";
-    fresh.dir_path = "/opt/framory/bin/";
+    fresh.install_path = native("empty/");
+    fresh.dir_path = native("/opt/framory/bin/");
     EXPECT_EQ(program.settings, fresh);
     EXPECT_EQ(program.frame, FrameValues{});
     SaveSettings(program, saved);
@@ -58,7 +59,7 @@ TEST(Settings, EveryKeyLoadsIntoItsOwnFieldInTheLoadOrder)
         store.set(keys[i], std::to_string(101 + i));
         expected_reads.push_back(std::string("Options/") + keys[i]);
     }
-    store.values[{"Config", "install_path"}] = "/opt/obelin";
+    store.values[{"Config", "install_path"}] = native("/opt/obelin");
     store.set("folders_total", "2");
     Program program = FreshProgram();
     LoadSettings(program, store);
@@ -67,7 +68,7 @@ TEST(Settings, EveryKeyLoadsIntoItsOwnFieldInTheLoadOrder)
                                 s.scene_delay, s.scale_flag, s.border_active, s.sound_on, s.wallpaper, s.gradient,
                                 s.cancel_mode}),
               std::vector<int>({101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112}));
-    EXPECT_EQ(s.install_path, "/opt/obelin/");
+    EXPECT_EQ(s.install_path, native("/opt/obelin/"));
     expected_reads.insert(expected_reads.end(),
                           {"Options/misc", "Options/folders_total", "Options/folder1", "Options/folder2"});
     EXPECT_EQ(store.reads, expected_reads);
@@ -129,7 +130,7 @@ TEST(Settings, PasswordAndDirPathRoundTrip)
     EXPECT_EQ(store.get("dir_path"), "/picked/in/editor/");
     LoadSettings(program, store);
     EXPECT_EQ(program.password.plain_password, "SECRET 7");
-    EXPECT_EQ(program.settings.dir_path, "/opt/framory/bin/") << "every load takes the program's folder";
+    EXPECT_EQ(program.settings.dir_path, native("/opt/framory/bin/")) << "every load takes the program's folder";
 }
 
 TEST(Settings, StoredNumbersAreWholeNumbersOfTheFieldsWidthOrTheDefault)
@@ -148,8 +149,8 @@ TEST(Settings, StoredNumbersAreWholeNumbersOfTheFieldsWidthOrTheDefault)
         EXPECT_EQ(ParseStored16(c.text, 7), c.as16) << "[" << c.text << "]";
         EXPECT_EQ(ParseStored32(c.text, 7), c.as32) << "[" << c.text << "]";
     }
-    EXPECT_EQ(FolderOfFile("/opt/framory/bin/framory"), "/opt/framory/bin/");
-    EXPECT_EQ(FolderOfFile("framory"), "/");
+    EXPECT_EQ(FolderOfFile(native("/opt/framory/bin/framory")), native("/opt/framory/bin/"));
+    EXPECT_EQ(FolderOfFile("framory"), native("/"));
 }
 
 TEST(Settings, CancelModesNameTheInputsThatCutAnEffectShort)

@@ -98,17 +98,17 @@ protected:
 
     void SetUp() override
     {
-        program.windows_dir = "/win/";
+        program.windows_dir = native("/win/");
         program.show_running = true;
         store.set("folders_total", "1");
-        store.set("folder1", "/p/");
+        store.set("folder1", native("/p/"));
         w.cursor = &cursor;
     }
     void pictures(std::vector<std::string> names)
     {
         for (const auto& n : names) {
-            lister.folders["/p/"].push_back(n);
-            image1.files["/p/" + n] = {0, 400, 300};
+            lister.folders[native("/p/")].push_back(n);
+            image1.files[native("/p/") + n] = {0, 400, 300};
         }
     }
     void load(bool activate = true, ShowHost host = ShowHost::Own)
@@ -181,7 +181,8 @@ TEST_F(ShowTest, EachPictureStaysForTheSceneDelayAndSequentialOrderStartsAnywher
             EXPECT_TRUE(image1.visible && !label1.visible) << "the caption follows on the next tick";
         }
     }
-    EXPECT_EQ(image1.loads, (std::vector<std::string>{"/p/c.jpg", "/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}));
+    EXPECT_EQ(image1.loads, (std::vector<std::string>{native("/p/c.jpg"), native("/p/a.jpg"), native("/p/b.jpg"),
+                                                      native("/p/c.jpg")}));
     for (std::size_t i = 1; i < load_times.size(); ++i) {
         // Caption, pause and arm take three ticks; the deadline is rounded
         // to a whole second; the hold ends on the first tick past it, and
@@ -189,8 +190,9 @@ TEST_F(ShowTest, EachPictureStaysForTheSceneDelayAndSequentialOrderStartsAnywher
         EXPECT_GT(load_times[i] - load_times[i - 1], 7.0) << i;
         EXPECT_LT(load_times[i] - load_times[i - 1], 8.15) << i;
     }
-    EXPECT_EQ(label1.caption, "/p/c.jpg");
-    EXPECT_EQ(image1.prepared, (std::vector<std::string>{"/p/a.jpg", "/p/b.jpg", "/p/c.jpg", "/p/a.jpg"}))
+    EXPECT_EQ(label1.caption, native("/p/c.jpg"));
+    EXPECT_EQ(image1.prepared, (std::vector<std::string>{native("/p/a.jpg"), native("/p/b.jpg"), native("/p/c.jpg"),
+                                                         native("/p/a.jpg")}))
         << "each next picture is handed over once, during the hold before it";
 }
 
@@ -204,7 +206,8 @@ TEST_F(ShowTest, RandomOrderNeverRepeatsAPictureAndGivesUpAfterNinetyNineDraws)
     run_for(4 * 5.6);
     // From b, picture 1 differs at once; from a, 99 draws hit a and the
     // 100th is replaced by the next picture in list order.
-    EXPECT_EQ(image1.loads, (std::vector<std::string>{"/p/b.jpg", "/p/a.jpg", "/p/b.jpg", "/p/a.jpg"}));
+    EXPECT_EQ(image1.loads, (std::vector<std::string>{native("/p/b.jpg"), native("/p/a.jpg"), native("/p/b.jpg"),
+                                                      native("/p/a.jpg")}));
     EXPECT_GE(random.reseeds - reseeds, 2 * 99) << "a reseed before every draw";
 }
 
@@ -218,7 +221,7 @@ TEST_F(ShowTest, OnePictureIsReloadedAndMidnightRearmsTheHold)
     run_for(5.0);
     EXPECT_EQ(image1.loads.size(), 1u);
     run_for(1.0);
-    EXPECT_EQ(image1.loads, (std::vector<std::string>{"/p/only.jpg", "/p/only.jpg"}));
+    EXPECT_EQ(image1.loads, (std::vector<std::string>{native("/p/only.jpg"), native("/p/only.jpg")}));
 }
 
 TEST_F(ShowTest, PictureIsPlacedFramedAndPlayedWithTheSettings)
@@ -239,8 +242,8 @@ TEST_F(ShowTest, PictureIsPlacedFramedAndPlayedWithTheSettings)
         store.set("effect_delay", "4");
         store.set("effect_speed", "3");
         image1 = FakeImage{};
-        image1.files["/p/a.jpg"] = {0, 400, 300};
-        lister.folders["/p/"] = {"a.jpg"};
+        image1.files[native("/p/a.jpg")] = {0, 400, 300};
+        lister.folders[native("/p/")] = {"a.jpg"};
         load();
         show->Timer1_Timer();
         EXPECT_EQ(PictureRect({int(image1.left), int(image1.top), int(image1.width), int(image1.height)}), c.rect);
@@ -264,15 +267,15 @@ TEST_F(ShowTest, CaptionsAndMessagesSitCentredAtTheBottom)
         bool with_effect;
     };
     const Case cases[] = {
-        {{"a.jpg"}, 0, "1", "/p/a.jpg", true},
+        {{"a.jpg"}, 0, "1", native("/p/a.jpg"), true},
         {{"a.jpg"}, 0, "0", "", false},
-        {{"a.jpg"}, 1, "0", "/p/a.jpg could not be loaded!", false},
+        {{"a.jpg"}, 1, "0", native("/p/a.jpg could not be loaded!"), false},
         {{"notes.txt"}, 0, "1", "Framory did not find any photos! Please check config settings!", false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.caption);
-        lister.folders["/p/"] = c.names;
+        lister.folders[native("/p/")] = c.names;
         image1 = FakeImage{};
-        image1.files["/p/a.jpg"] = {c.load_status, 400, 300};
+        image1.files[native("/p/a.jpg")] = {c.load_status, 400, 300};
         store.set("show_filenames", c.show_filenames);
         label1 = FakeLabel{};
         load();
@@ -386,7 +389,7 @@ TEST_F(ShowTest, PAndMAreCommandsEveryOtherKeyAsksToEnd)
 
 TEST_F(ShowTest, SoundsPlayInTurnFromARandomStartAndMSkipsOnce)
 {
-    lister.folders["/p/"] = {"a.wav", "b.mid", "c.WAV", "x.jpg"};
+    lister.folders[native("/p/")] = {"a.wav", "b.mid", "c.WAV", "x.jpg"};
     random.draws = {0.7}; // 3 * 0.7 + 1 -> 3, minus 1: c.WAV comes first
     load();
     for (int i = 0; i < 4; ++i) {
@@ -394,15 +397,15 @@ TEST_F(ShowTest, SoundsPlayInTurnFromARandomStartAndMSkipsOnce)
         show->Timer2_Timer(); // a tick while the sound plays starts nothing
         show->FXSnd2_Finished();
     }
-    EXPECT_EQ(snd2.started,
-              (std::vector<std::string>{"/p/c.WAV (wave)", "/p/a.wav (wave)", "/p/b.mid (midi)", "/p/c.WAV (wave)"}));
+    EXPECT_EQ(snd2.started, (std::vector<std::string>{native("/p/c.WAV (wave)"), native("/p/a.wav (wave)"),
+                                                      native("/p/b.mid (midi)"), native("/p/c.WAV (wave)")}));
     show->Timer2_Timer();
     press('m');
     press('M');
     EXPECT_TRUE(snd2.stopped());
     show->Timer2_Timer();
     show->Timer2_Timer();
-    EXPECT_EQ(snd2.started.back(), "/p/b.mid (midi)") << "two presses start one sound";
+    EXPECT_EQ(snd2.started.back(), native("/p/b.mid (midi)")) << "two presses start one sound";
     EXPECT_TRUE(w.timer1);
 
     store.set("sound_on", "0");
@@ -425,8 +428,8 @@ TEST_F(ShowTest, ExitLeavesTheWallpaperWhenAskedAndUnloadRestoresEverything)
         show->Timer1_Timer();
         program.show.dismissal.allow_exit();
         show->Timer1_Timer();
-        EXPECT_EQ(w.saved, "/win/Velmoria.bmp");
-        EXPECT_EQ(w.wallpaper, save_works ? "/win/Velmoria.bmp" : "") << "an unwritten bitmap is not set";
+        EXPECT_EQ(w.saved, native("/win/Velmoria.bmp"));
+        EXPECT_EQ(w.wallpaper, save_works ? native("/win/Velmoria.bmp") : "") << "an unwritten bitmap is not set";
         EXPECT_TRUE(w.unloaded && !show->in_tick());
     }
     store.set("wallpaper", "0");
@@ -448,7 +451,7 @@ TEST_F(ShowTest, ExitLeavesTheWallpaperWhenAskedAndUnloadRestoresEverything)
 TEST_F(ShowTest, AHostedShowOnlyShowsPictures)
 {
     pictures({"a.jpg", "b.jpg"});
-    lister.folders["/p/"].push_back("a.wav");
+    lister.folders[native("/p/")].push_back("a.wav");
     store.set("wallpaper", "1");
     load(true, ShowHost::Hosted);
     EXPECT_EQ(cursor.count, 0) << "the pointer stays as it is";

@@ -43,8 +43,8 @@ TEST(GetWindowsDir, EndsInOneSeparatorAndFailureGivesTheRoot)
         {"/" + std::string(300, 'x'), "/" + std::string(300, 'x') + "/"}};
     for (const auto& [windows, expected] : cases) {
         FakeSystem system;
-        system.windows = windows;
-        EXPECT_EQ(GetWindowsDir(system), expected);
+        system.windows = windows ? std::optional(native(*windows)) : std::nullopt;
+        EXPECT_EQ(GetWindowsDir(system), native(expected));
     }
     FakeWindows windows;
     windows.titles = {"screen saver running"};
@@ -108,7 +108,7 @@ TEST(ProgramFile, BaseNameComparedWithoutCaseOrExtension)
         {"framory", true},           {"/x/framory.old.scr", false},  {"/x/framory2", false},
         {"/framory.d/other", false}, {"/x/.framory", false},         {"/x/frame", false}};
     for (const auto& [path, expected] : cases) {
-        EXPECT_EQ(IsFramoryProgramFile(path), expected) << path;
+        EXPECT_EQ(IsFramoryProgramFile(native(path)), expected) << path;
     }
 }
 

@@ -70,10 +70,10 @@ TEST(Main, TheSwitchOpensItsFormAfterTheMachinesFactsAndSettingsAreRead)
         w.forms.on_open = [](Program& p) {
             EXPECT_EQ(p.twips_per_pixel_x, 15);
             EXPECT_EQ(p.twips_per_pixel_y, 10);
-            EXPECT_EQ(p.windows_dir, "/home/u/.local/share/Obelin Framory/");
+            EXPECT_EQ(p.windows_dir, native("/home/u/.local/share/Obelin Framory/"));
             EXPECT_EQ(p.settings.scene_delay, 17);
-            EXPECT_EQ(p.settings.dir_path, "/opt/framory/bin/");
-            EXPECT_EQ(p.folders[1], "/home/u/.local/share/Obelin Framory/");
+            EXPECT_EQ(p.settings.dir_path, native("/opt/framory/bin/"));
+            EXPECT_EQ(p.folders[1], native("/home/u/.local/share/Obelin Framory/"));
         };
         const MainResult result = w.run(c.text);
         EXPECT_EQ(w.forms.opened, c.form.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.form});
@@ -91,7 +91,8 @@ TEST(Main, TheSwitchOpensItsFormAfterTheMachinesFactsAndSettingsAreRead)
 
 TEST(Main, ConfigurationEndsAtOnceWhenThisFramoryRunsAlready)
 {
-    for (const std::string program_file : {"/opt/framory/bin/framory", "/opt/saver/slides.scr"}) {
+    for (const std::string& program_file :
+         native(std::vector<std::string>{"/opt/framory/bin/framory", "/opt/saver/slides.scr"})) {
         World w;
         w.system.other_instance = true;
         w.system.program = program_file;
