@@ -7,7 +7,6 @@
 #include "../components/component_test_support.h"
 #include "../platform/temp_folder.h"
 #include "support/thread_count.h"
-#include "../sound/sound_files.h"
 
 #include <QApplication>
 #include <QFile>
@@ -85,8 +84,8 @@ protected:
         fs::create_directories(pictures / "sub");
         fs::create_directories(data);
         ASSERT_TRUE(framory::testing::Quarters(64, 48).save(QString::fromStdString((pictures / "cat.png").string())));
-        // A one-second tone.
-        test::write_file((pictures / "bell.wav").string(), test::make_tone_wav({test::WavEncoding::Signed16, 1, 22050, 22050}));
+        // A sound of about a second.
+        fs::copy_file(FRAMORY_SOUND_TEST_DATA "/sword_16bit_mono_44k.wav", pictures / "bell.wav");
         Touch(pictures / "Photo.JPG");
         Touch(pictures / "notes.txt");
         Touch(pictures / ".hidden.png");

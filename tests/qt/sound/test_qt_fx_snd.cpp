@@ -6,7 +6,6 @@
 
 #include "qt/sound/qt_fx_snd.h"
 #include "qt/sound/sound_output.h"
-#include "sound_files.h"
 #include "support/run_events_until.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +16,11 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,10 +31,11 @@ namespace {
 
 using core::SoundDevice;
 using framory::testing::RunEventsUntil;
-using test::ToneSpec;
-using test::WavEncoding;
 
 const std::string data_dir = FRAMORY_SOUND_TEST_DATA;
+// 440 Hz tones of 0.3 s and one-note MIDI files of 0.4 s (made/ in the data).
+const std::string tone = data_dir + "/made/tone_s16_mono_44100.wav";
+const std::string note = data_dir + "/made/note_format0.mid";
 
 // A sample counts as sound above this level (of 32767); the tones are written
 // at half of full scale, about 16000.
@@ -81,13 +80,16 @@ protected:
         m_output.reset();
     }
 
-    std::string path(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
-
-    std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const
+    std::string path(const std::string& name) const
     {
-        const std::string file = path(name);
-        test::write_file(file, bytes);
-        return file;
+        return m_dir.filePath(QString::fromStdString(name)).toStdString();
+    }
+
+    // A copy of `file` under another name.
+    std::string copy_as(const std::string& file, const std::string& name) const
+    {
+        std::filesystem::copy_file(file, path(name));
+        return path(name);
     }
 
     struct Player {
@@ -145,7 +147,7 @@ protected:
     }
 
     static int peak(const std::vector<std::int16_t>& samples, std::size_t from_frame = 0,
-        std::size_t to_frame = SIZE_MAX)
+                    std::size_t to_frame = SIZE_MAX)
     {
         int level = 0;
         const std::size_t end = std::min(samples.size(), to_frame == SIZE_MAX ? SIZE_MAX : to_frame * 2);
@@ -185,16 +187,14 @@ protected:
 // --- Sounds that play to their end --------------------------------------
 
 struct PlayCase {
-    const char* name;
-    std::optional<ToneSpec> tone; // a tone file written by the test, else `sample`
-    const char* sample;
-    std::optional<int> midi_format; // a one-note MIDI file written by the test
-    double seconds;                 // how long the sound lasts
+    const char* file; // under the data folder
+    double seconds;   // how long the sound lasts
+    bool tone;        // a steady tone from its first frame to its last
 };
 
 void PrintTo(const PlayCase& c, std::ostream* out)
 {
-    *out << c.name;
+    *out << c.file;
 }
 
 class PlaysToEnd : public SoundTest, public ::testing::WithParamInterface<PlayCase> {};
@@ -202,16 +202,9 @@ class PlaysToEnd : public SoundTest, public ::testing::WithParamInterface<PlayCa
 TEST_P(PlaysToEnd, IsHeardAndCompletesOnceOnTheUiThreadAtItsEnd)
 {
     const PlayCase& c = GetParam();
-    std::string file;
-    if (c.tone) {
-        file = write("tone.wav", test::make_tone_wav(*c.tone));
-    } else if (c.midi_format) {
-        file = write("note.mid", test::make_one_note_midi(*c.midi_format, static_cast<int>(c.seconds * 1000)));
-    } else {
-        file = data_dir + "/" + c.sample;
-    }
+    const std::string file = data_dir + "/" + c.file;
     Player& player = make_player();
-    player.sound->set_device(c.midi_format ? SoundDevice::Midi : SoundDevice::Wave);
+    player.sound->set_device(file.ends_with(".mid") ? SoundDevice::Midi : SoundDevice::Wave);
     const std::size_t started = output_frames();
     player.sound->set_sound_file(file);
     ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
@@ -231,23 +224,24 @@ TEST_P(PlaysToEnd, IsHeardAndCompletesOnceOnTheUiThreadAtItsEnd)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Wav, PlaysToEnd,
-    ::testing::Values(
-        PlayCase{"unsigned8_mono_11025", ToneSpec{WavEncoding::Unsigned8, 1, 11025, 3308}, nullptr, {}, 3308 / 11025.0},
-        PlayCase{"signed16_stereo_22050", ToneSpec{WavEncoding::Signed16, 2, 22050, 6615}, nullptr, {}, 0.3},
-        PlayCase{"signed24_mono_48000", ToneSpec{WavEncoding::Signed24, 1, 48000, 14400}, nullptr, {}, 0.3},
-        PlayCase{"signed32_stereo_44100", ToneSpec{WavEncoding::Signed32, 2, 44100, 13230}, nullptr, {}, 0.3},
-        PlayCase{"float32_stereo_32000", ToneSpec{WavEncoding::Float32, 2, 32000, 9600}, nullptr, {}, 0.3},
-        PlayCase{"ima_adpcm_mono_22050", ToneSpec{WavEncoding::ImaAdpcm, 1, 22050, 505 * 13}, nullptr, {},
-            505 * 13 / 22050.0},
-        PlayCase{"sample_8bit_mono_11k", {}, "sword_8bit_mono_11k.wav", {}, 11414 / 11025.0},
-        PlayCase{"sample_16bit_stereo_22k", {}, "sword_16bit_stereo_22k.wav", {}, 22829 / 22050.0},
-        PlayCase{"sample_ms_adpcm_mono_22k", {}, "sword_ms_adpcm_mono_22k.wav", {}, 22829 / 22050.0}),
-    [](const auto& p) { return std::string(p.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(Midi, PlaysToEnd,
-    ::testing::Values(PlayCase{"format0_one_note", {}, nullptr, 0, 0.4}, PlayCase{"format1_one_note", {}, nullptr, 1, 0.4}),
-    [](const auto& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, PlaysToEnd,
+                         ::testing::Values(PlayCase{"made/tone_u8_mono_11025.wav", 3308 / 11025.0, true},
+                                           PlayCase{"made/tone_s16_stereo_22050.wav", 0.3, true},
+                                           PlayCase{"made/tone_s24_mono_48000.wav", 0.3, true},
+                                           PlayCase{"made/tone_s32_stereo_44100.wav", 0.3, true},
+                                           PlayCase{"made/tone_f32_stereo_32000.wav", 0.3, true},
+                                           PlayCase{"made/tone_ima_adpcm_mono_22050.wav", 505 * 13 / 22050.0, true},
+                                           PlayCase{"sword_8bit_mono_11k.wav", 11414 / 11025.0, false},
+                                           PlayCase{"sword_16bit_stereo_22k.wav", 22829 / 22050.0, false},
+                                           PlayCase{"sword_ms_adpcm_mono_22k.wav", 22829 / 22050.0, false},
+                                           PlayCase{"made/note_format0.mid", 0.4, false},
+                                           PlayCase{"made/note_format1.mid", 0.4, false}),
+                         [](const auto& p) {
+                             std::string name = p.param.file;
+                             name = name.substr(name.rfind('/') + 1);
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 // --- The content decides, not the name or the device --------------------
 
@@ -255,11 +249,12 @@ TEST_F(SoundTest, ContentDecidesWhatPlaysWhateverTheNameAndDevice)
 {
     // A MIDI file named .wav, set with the wave device, and a WAV file named
     // .mid, set with the MIDI device: both play as what they are.
-    const std::string midi_as_wav = write("tune.wav", test::make_one_note_midi(0, 400));
-    const std::string wav_as_midi = write("tone.mid", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 13230}));
+    const std::string midi_as_wav = copy_as(note, "tune.wav");
+    const std::string wav_as_midi = copy_as(tone, "tone.mid");
     Player& player = make_player();
 
-    for (const auto& [file, device] : {std::pair{midi_as_wav, SoundDevice::Wave}, std::pair{wav_as_midi, SoundDevice::Midi}}) {
+    for (const auto& [file, device] :
+         {std::pair{midi_as_wav, SoundDevice::Wave}, std::pair{wav_as_midi, SoundDevice::Midi}}) {
         const std::size_t before = player.completions.size();
         const std::size_t first_frame = output_frames();
         player.sound->set_device(device);
@@ -272,10 +267,12 @@ TEST_F(SoundTest, ContentDecidesWhatPlaysWhateverTheNameAndDevice)
 
 // --- Stopped and replaced sounds raise nothing --------------------------
 
+using Sound = std::unique_ptr<QtFXSnd>;
+
 struct StopCase {
     const char* name;
     const char* sample;
-    void (*stop)(QtFXSnd&);
+    void (*stop)(Sound&);
 };
 
 class StopsSilently : public SoundTest, public ::testing::WithParamInterface<StopCase> {};
@@ -288,21 +285,24 @@ TEST_P(StopsSilently, ASoundStoppedHalfwayFallsSilentAndNeverCompletes)
     ASSERT_TRUE(RunEventsUntil([&] { return peak(output_samples()) > audible_level; })) << "nothing was heard";
     play_on(0.2);
     const std::size_t stopped_at = output_frames();
-    c.stop(*player.sound);
+    c.stop(player.sound);
     play_on(1.3); // past the end the sound would have had
 
     EXPECT_TRUE(player.completions.empty());
     EXPECT_EQ(peak(output_samples(), stopped_at + frames_in_flight), 0) << "still heard after the stop";
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, StopsSilently,
-    ::testing::Values(StopCase{"stop_sequence_wav", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { core::StopSequence(s); }},
-        StopCase{"stop_sequence_midi", "c_major_scale_type0.mid", [](QtFXSnd& s) { core::StopSequence(s); }},
+INSTANTIATE_TEST_SUITE_P(
+    Commands, StopsSilently,
+    ::testing::Values(
+        StopCase{"stop_sequence_wav", "sword_16bit_mono_44k.wav", [](Sound& s) { core::StopSequence(*s); }},
+        StopCase{"stop_sequence_midi", "c_major_scale_type0.mid", [](Sound& s) { core::StopSequence(*s); }},
         StopCase{"stop_sequence_format1_midi", "multichannel_chords_type1.mid",
-            [](QtFXSnd& s) { core::StopSequence(s); }},
-        StopCase{"empty_file_name", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { s.set_sound_file(""); }},
-        StopCase{"command_close", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { s.set_command(11); }},
-        StopCase{"command_reset", "sword_16bit_mono_44k.wav", [](QtFXSnd& s) { s.set_command(1); }}),
+                 [](Sound& s) { core::StopSequence(*s); }},
+        StopCase{"empty_file_name", "sword_16bit_mono_44k.wav", [](Sound& s) { s->set_sound_file(""); }},
+        StopCase{"command_close", "sword_16bit_mono_44k.wav", [](Sound& s) { s->set_command(11); }},
+        StopCase{"command_reset", "sword_16bit_mono_44k.wav", [](Sound& s) { s->set_command(1); }},
+        StopCase{"player_destroyed", "sword_16bit_mono_44k.wav", [](Sound& s) { s.reset(); }}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SoundTest, ResetReturnsTheDeviceToWaveAndUnknownCommandsChangeNothing)
@@ -334,7 +334,6 @@ class ReplacedSound : public SoundTest, public ::testing::WithParamInterface<Rep
 
 TEST_P(ReplacedSound, OnlyTheNewSoundCompletes)
 {
-    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 13230}));
     Player& player = make_player();
     player.sound->set_sound_file(data_dir + "/" + GetParam().first);
     if (GetParam().replace_after_s > 0) {
@@ -351,13 +350,13 @@ TEST_P(ReplacedSound, OnlyTheNewSoundCompletes)
 
 // The bad file is replaced before its completion, which is already on its way.
 INSTANTIATE_TEST_SUITE_P(First, ReplacedSound,
-    ::testing::Values(ReplaceCase{"wav", "sword_16bit_mono_44k.wav", 0.3},
-        ReplaceCase{"midi", "c_major_scale_type0.mid", 0.3}, ReplaceCase{"bad_file", "broken/zero_bytes.wav", 0}),
-    [](const auto& p) { return std::string(p.param.name); });
+                         ::testing::Values(ReplaceCase{"wav", "sword_16bit_mono_44k.wav", 0.3},
+                                           ReplaceCase{"midi", "c_major_scale_type0.mid", 0.3},
+                                           ReplaceCase{"bad_file", "broken/zero_bytes.wav", 0}),
+                         [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(SoundTest, APlayerSilencedByAnotherGetsNoCompletionAndCannotStopTheOther)
 {
-    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 22050}));
     Player& show = make_player();
     Player& editor = make_player();
     show.sound->set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
@@ -368,18 +367,6 @@ TEST_F(SoundTest, APlayerSilencedByAnotherGetsNoCompletionAndCannotStopTheOther)
 
     EXPECT_TRUE(show.completions.empty());
     EXPECT_EQ(editor.completions.size(), 1U);
-}
-
-TEST_F(SoundTest, APlayerDestroyedWhilePlayingFallsSilent)
-{
-    Player& player = make_player();
-    player.sound->set_sound_file(data_dir + "/sword_16bit_mono_44k.wav");
-    play_on(0.3);
-    player.sound.reset();
-    const std::size_t destroyed_at = output_frames();
-    play_on(1.0);
-    EXPECT_TRUE(player.completions.empty());
-    EXPECT_EQ(peak(output_samples(), destroyed_at + frames_in_flight), 0);
 }
 
 // --- The UI thread may be busy --------------------------------------------
@@ -426,7 +413,7 @@ TEST_P(BadFile, NeverCrashesAndCompletesOnceAfterTheCallReturns)
     const std::string name = GetParam().file;
     std::string file = data_dir + "/" + name;
     if (name == "not_a_sound.wav") {
-        file = write(name, {'t', 'e', 'x', 't', ' ', 'o', 'n', 'l', 'y', '\n'});
+        file = copy_as(data_dir + "/SOURCES.md", name);
     } else if (name == "missing.wav") {
         file = path(name);
     }
@@ -441,12 +428,14 @@ TEST_P(BadFile, NeverCrashesAndCompletesOnceAfterTheCallReturns)
     EXPECT_FALSE(player.off_ui_thread);
 }
 
-INSTANTIATE_TEST_SUITE_P(Broken, BadFile,
+INSTANTIATE_TEST_SUITE_P(
+    Broken, BadFile,
     ::testing::Values(BadCase{"broken/wav_fuzz_crash.wav", true}, BadCase{"broken/wav_truncated_half.wav", false},
-        BadCase{"broken/zero_bytes.wav", true}, BadCase{"broken/midi_corrupt_missing_byte.mid", false},
-        BadCase{"broken/midi_format0_with_2_tracks.mid", true}, BadCase{"not_a_sound.wav", true},
-        BadCase{"missing.wav", true}, BadCase{"broken", true}, BadCase{"hound_extensible_32bit_48k_stereo.wav", false},
-        BadCase{"hound_nonstandard_01.wav", true}),
+                      BadCase{"broken/zero_bytes.wav", true}, BadCase{"broken/midi_corrupt_missing_byte.mid", false},
+                      BadCase{"broken/midi_format0_with_2_tracks.mid", true}, BadCase{"not_a_sound.wav", true},
+                      BadCase{"missing.wav", true}, BadCase{"broken", true},
+                      BadCase{"hound_extensible_32bit_48k_stereo.wav", false},
+                      BadCase{"hound_nonstandard_01.wav", true}),
     [](const auto& p) {
         std::string name = p.param.file;
         name = name.substr(name.rfind('/') + 1);
@@ -454,34 +443,22 @@ INSTANTIATE_TEST_SUITE_P(Broken, BadFile,
         return name;
     });
 
-TEST_F(SoundTest, AFolderOfBadFilesDoesNotSpinTheProcessor)
+TEST_F(SoundTest, EachBadFileOfAFolderWaitsItsDelayBeforeTheNext)
 {
-    // The worst caller: it starts the next bad file from the completion itself.
-    const std::string text = write("a.mid", {'n', 'o', 'p', 'e'});
+    // The worst caller: it starts the next bad file from the completion
+    // itself. A player that did not wait would spin a processor.
+    const std::string text = copy_as(data_dir + "/SOURCES.md", "a.mid");
     Player& player = make_player();
     int starts = 0;
     player.sound->set_finished_handler([&] {
         ++starts;
         player.sound->set_sound_file(text);
     });
-    rusage before{};
-    getrusage(RUSAGE_SELF, &before);
     QElapsedTimer clock;
     clock.start();
     player.sound->set_sound_file(text);
     ASSERT_TRUE(RunEventsUntil([&] { return starts >= 10; }));
-    const double elapsed_ms = static_cast<double>(clock.elapsed());
-    rusage after{};
-    getrusage(RUSAGE_SELF, &after);
-
-    const auto cpu_ms = [](const rusage& r) {
-        return (r.ru_utime.tv_sec + r.ru_stime.tv_sec) * 1000.0 + (r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1000.0;
-    };
-    // Each bad file waits its delay before the next starts.
-    EXPECT_LE(starts, elapsed_ms / SoundOutput::unplayable_delay_ms + 1);
-    // The test's own event loop polls every millisecond; a spinning player
-    // would keep a processor busy all the time.
-    EXPECT_LT((cpu_ms(after) - cpu_ms(before)) / elapsed_ms, 0.4);
+    EXPECT_GE(clock.elapsed(), (starts - 1) * SoundOutput::unplayable_delay_ms);
 }
 
 // --- No sound device, no patch set ------------------------------------------
@@ -489,9 +466,9 @@ TEST_F(SoundTest, AFolderOfBadFilesDoesNotSpinTheProcessor)
 TEST_F(SoundTest, WithoutAnAudioDriverSoundsCompleteSilently)
 {
     qputenv("SDL_AUDIODRIVER", "nonexistent");
-    const std::string note = write("note.mid", test::make_one_note_midi(1, 400));
     Player& player = make_player();
-    const std::vector<std::string> files{data_dir + "/sword_16bit_mono_44k.wav", note, data_dir + "/broken/zero_bytes.wav"};
+    const std::vector<std::string> files{data_dir + "/sword_16bit_mono_44k.wav", note,
+                                         data_dir + "/broken/zero_bytes.wav"};
     for (const std::string& file : files) {
         const std::size_t before = player.completions.size();
         player.sound->set_sound_file(file);
@@ -510,8 +487,6 @@ TEST_F(SoundTest, WithoutAnAudioDriverSoundsCompleteSilently)
 TEST_F(SoundTest, WithoutAPatchSetMidiCompletesSilentlyAndWaveStillPlays)
 {
     qputenv("TIMIDITY_CFG", QByteArray::fromStdString(path("no-such-patches.cfg")));
-    const std::string note = write("note.mid", test::make_one_note_midi(0, 400));
-    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 13230}));
     Player& player = make_player();
 
     player.sound->set_sound_file(note);
@@ -528,7 +503,6 @@ TEST_F(SoundTest, WithoutAPatchSetMidiCompletesSilentlyAndWaveStillPlays)
 TEST_F(SoundTest, TheDeviceIsOpenedOnceAndReused)
 {
     EXPECT_FALSE(m_output->format().has_value()) << "opened before first use";
-    const std::string tone = write("tone.wav", test::make_tone_wav({WavEncoding::Signed16, 1, 44100, 4410}));
     Player& player = make_player();
     player.sound->set_sound_file(tone);
     ASSERT_TRUE(RunEventsUntil([&] { return player.completions.size() == 1; }));
