@@ -1,9 +1,10 @@
 #include "qt/forms/frm_checkpassword.h"
 
+#include "../components/component_test_support.h"
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
 #include "qt/platform/desktop_services.h"
-#include "../components/component_test_support.h"
+#include "support/message_boxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -70,22 +71,13 @@ TEST_F(PromptTest, WrongPasswordSaysSoAndKeepsThePromptOpen)
 {
     frm_checkpassword prompt(program, cursor, pump, screen);
     prompt.show();
-    QString seen_text;
-    QString seen_title;
-    QTimer::singleShot(50, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-                seen_text = box->text();
-                seen_title = box->windowTitle();
-                EXPECT_EQ(box->icon(), QMessageBox::Warning);
-                box->accept();
-            }
-        }
-    });
+    framory::testing::MessageBoxAnswerer seen;
     QTest::keyClicks(&prompt.Text1, QStringLiteral("rose"));
     QTest::mouseClick(&prompt.Command1, Qt::LeftButton);
-    EXPECT_EQ(seen_text, QStringLiteral("The password that you typed is not correct. Try typing it again."));
-    EXPECT_EQ(seen_title, QStringLiteral("Passwords"));
+    EXPECT_EQ(seen.count, 1);
+    EXPECT_EQ(seen.text, QStringLiteral("The password that you typed is not correct. Try typing it again."));
+    EXPECT_EQ(seen.title, QStringLiteral("Passwords"));
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
     EXPECT_TRUE(prompt.Text1.text().isEmpty());
     EXPECT_TRUE(prompt.isVisible());
     EXPECT_FALSE(program.show.dismissal.exit_now());

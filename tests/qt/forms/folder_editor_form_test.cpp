@@ -1,15 +1,15 @@
 #include "qt/forms/frm_mgetfolder.h"
 
+#include "../components/component_test_support.h"
+#include "../platform/temp_folder.h"
 #include "core/startup/program.h"
 #include "qt/platform/desktop_services.h"
 #include "qt/platform/settings_file_store.h"
 #include "qt/sound/sound_output.h"
-#include "../components/component_test_support.h"
-#include "../platform/temp_folder.h"
+#include "support/message_boxes.h"
 #include "support/thread_count.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -36,35 +36,6 @@ void Touch(const fs::path& file)
 {
     std::ofstream(file).put('x');
 }
-
-// Accepts every capacity message that appears and counts them.
-class MessageWatch {
-public:
-    MessageWatch()
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                if (box != nullptr && box->isVisible()) {
-                    ++count;
-                    text = box->text();
-                    title = box->windowTitle();
-                    icon = box->icon();
-                    box->accept();
-                }
-            }
-        });
-        m_timer.start();
-    }
-    int count = 0;
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::Warning;
-
-private:
-    QTimer m_timer;
-};
 
 class FolderEditorFormTest : public ::testing::Test {
 protected:
@@ -167,26 +138,6 @@ protected:
         all << in.rdbuf();
         return all.str();
     }
-
-    // The largest sample heard at or after byte `from` of the disk output.
-    int loudest_after(qint64 from) const
-    {
-        QFile file(QString::fromStdString(audio_out));
-        if (!file.open(QIODevice::ReadOnly) || file.size() <= from) {
-            return 0;
-        }
-        file.seek(from & ~qint64{3});
-        const QByteArray bytes = file.readAll();
-        int loudest = 0;
-        for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
-            const auto sample = static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[i]) |
-                                                          (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
-            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
-        }
-        return loudest;
-    }
-
-    qint64 heard_bytes() const { return QFileInfo(QString::fromStdString(audio_out)).size(); }
 };
 
 TEST_F(FolderEditorFormTest, ControlsDoNotOverlapAndTabFollowsTheDialogsOrder)
@@ -194,9 +145,9 @@ TEST_F(FolderEditorFormTest, ControlsDoNotOverlapAndTabFollowsTheDialogsOrder)
     auto editor = open_editor();
     EXPECT_EQ(editor->windowTitle(), QStringLiteral("Add Or Remove Folders To Be Displayed During The Screen Saver"));
     EXPECT_FALSE(editor->windowFlags() & Qt::WindowMinMaxButtonsHint);
-    const std::vector<QWidget*> controls = {&editor->Drive1,   &editor->Dir1,     &editor->file1,
-                                            &editor->PreviewFrame, &editor->Label1, &editor->Command2,
-                                            &editor->Command3, &editor->Command1, &editor->List1};
+    const std::vector<QWidget*> controls = {&editor->Drive1,       &editor->Dir1,     &editor->file1,
+                                            &editor->PreviewFrame, &editor->Label1,   &editor->Command2,
+                                            &editor->Command3,     &editor->Command1, &editor->List1};
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const std::string name = controls[i]->objectName().toStdString();
         EXPECT_TRUE(controls[i]->isVisible()) << name;
@@ -222,22 +173,18 @@ TEST_F(FolderEditorFormTest, ControlsDoNotOverlapAndTabFollowsTheDialogsOrder)
     }
 }
 
-TEST_F(FolderEditorFormTest, OpensAtDirPathListingMatchingFilesWhateverTheCase)
+TEST_F(FolderEditorFormTest, OpensAtDirPathOrItsNearestParentListingMatchingFilesWhateverTheCase)
 {
-    auto editor = open_editor();
-    EXPECT_EQ(editor->Label1.text(), QString::fromStdString(pictures.string()));
-    EXPECT_EQ(files_of(*editor), (QStringList{"bell.wav", "cat.png", "Photo.JPG"}));
-    EXPECT_EQ(items_of(*editor), (QStringList{QString::fromStdString(data.string() + "/")}))
-        << "an empty list shows the default entry";
-    EXPECT_EQ(editor->Drive1.itemData(editor->Drive1.currentIndex()).toString(), QStringLiteral("/"));
-}
-
-TEST_F(FolderEditorFormTest, AMissingDirPathStartsAtItsNearestParent)
-{
-    program.settings.dir_path = (pictures / "gone" / "deeper").string() + "/";
-    auto editor = open_editor();
-    EXPECT_EQ(editor->Label1.text(), QString::fromStdString(pictures.string()));
-    EXPECT_EQ(program.settings.dir_path, pictures.string() + "/");
+    for (const fs::path& dir_path : {pictures, pictures / "gone" / "deeper"}) {
+        program.settings.dir_path = dir_path.string() + "/";
+        auto editor = open_editor();
+        EXPECT_EQ(editor->Label1.text(), QString::fromStdString(pictures.string()));
+        EXPECT_EQ(program.settings.dir_path, pictures.string() + "/");
+        EXPECT_EQ(files_of(*editor), (QStringList{"bell.wav", "cat.png", "Photo.JPG"}));
+        EXPECT_EQ(items_of(*editor), (QStringList{QString::fromStdString(data.string() + "/")}))
+            << "an empty list shows the default entry";
+        EXPECT_EQ(editor->Drive1.itemData(editor->Drive1.currentIndex()).toString(), QStringLiteral("/"));
+    }
 }
 
 TEST_F(FolderEditorFormTest, The500thFolderIsAddedAndThe501stGetsTheCapacityMessage)
@@ -247,7 +194,7 @@ TEST_F(FolderEditorFormTest, The500thFolderIsAddedAndThe501stGetsTheCapacityMess
         for (int i = 1; i <= before; ++i) {
             program.folders[i] = "/photos/" + std::to_string(i) + "/";
         }
-        MessageWatch messages;
+        framory::testing::MessageBoxAnswerer messages;
         auto editor = open_editor();
         QTest::mouseClick(&editor->Command2, Qt::LeftButton);
         EXPECT_EQ(editor->List1.count(), 500) << before;
@@ -262,7 +209,7 @@ TEST_F(FolderEditorFormTest, The500thFolderIsAddedAndThe501stGetsTheCapacityMess
     }
 }
 
-TEST_F(FolderEditorFormTest, RemovingThreeSelectedEntriesKeepsTheOrderOfTheRest)
+TEST_F(FolderEditorFormTest, RemovingSelectedEntriesKeepsTheOrderOfTheRestAndAnEmptyListStoresTheDefault)
 {
     set_folders(6);
     auto editor = open_editor();
@@ -277,21 +224,14 @@ TEST_F(FolderEditorFormTest, RemovingThreeSelectedEntriesKeepsTheOrderOfTheRest)
     ASSERT_EQ(editor->List1.selectedItems().size(), 3);
     QTest::mouseClick(&editor->Command3, Qt::LeftButton);
     EXPECT_EQ(items_of(*editor), (QStringList{"/f1/", "/f3/", "/f6/"}));
-}
 
-TEST_F(FolderEditorFormTest, RemovingEverythingAndClosingStoresTheDefaultEntry)
-{
-    set_folders(3);
-    auto editor = open_editor();
     editor->List1.selectAll();
     QTest::mouseClick(&editor->Command3, Qt::LeftButton);
     ASSERT_EQ(editor->List1.count(), 0);
     editor->close(); // the close box
     EXPECT_EQ(program.folders.folders_total, 1);
-    EXPECT_EQ(program.folders[1], data.string() + "/");
     const std::string text = settings_text();
-    EXPECT_NE(text.find("folders_total=1\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("folder1=" + data.string() + "/\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("folders_total=1\nfolder1=" + data.string() + "/\n"), std::string::npos) << text;
     EXPECT_EQ(text.find("folder2="), std::string::npos) << text;
 }
 
@@ -308,12 +248,12 @@ TEST_F(FolderEditorFormTest, ExitWritesTheListAndEverySettingToTheFile)
     EXPECT_FALSE(editor->isVisible());
 
     const std::string text = settings_text();
-    EXPECT_NE(text.find("[Options]"), std::string::npos);
-    EXPECT_NE(text.find("folders_total=2\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("folder1=" + (pictures / "sub").string() + "/\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("folder2=/\n"), std::string::npos) << "a volume root is added with one separator";
-    EXPECT_NE(text.find("dir_path=/\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("scene_delay=17\n"), std::string::npos) << text;
+    const std::vector<std::string> lines = {
+        "[Options]\n", "folders_total=2\n", "folder1=" + (pictures / "sub").string() + "/\n",
+        "folder2=/\n", "dir_path=/\n",      "scene_delay=17\n"};
+    for (const std::string& line : lines) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in " << text;
+    }
 }
 
 TEST_F(FolderEditorFormTest, EveryActivationEmptiesThePreviewAgain)
@@ -365,16 +305,10 @@ TEST_F(FolderEditorFormTest, ASoundClickPlaysItAndAPictureClickStopsIt)
     click_file(*editor, QStringLiteral("bell.wav"));
     EXPECT_EQ(editor->FXSnd1.device(), core::SoundDevice::Wave);
     EXPECT_EQ(editor->FXSnd1.sound_file(), pictures.string() + "/bell.wav");
-    ASSERT_TRUE(RunEventsUntil([&] { return loudest_after(0) > 4000; })) << "the tone is heard";
-
+    // An empty file name is the player's stop (its own tests hear it fall silent).
     click_file(*editor, QStringLiteral("cat.png"));
     EXPECT_TRUE(editor->FXSnd1.sound_file().empty());
     EXPECT_EQ(editor->FXImage1.load_status(), 0);
-    // Past what was already on its way to the device (three blocks of 1024
-    // stereo frames), a fifth of a second of the running device is silent.
-    const qint64 silent_from = heard_bytes() + 3 * 1024 * 4;
-    ASSERT_TRUE(RunEventsUntil([&] { return heard_bytes() > silent_from + 8820 * 4; })) << "the device keeps running";
-    EXPECT_EQ(loudest_after(silent_from), 0) << "but the tone has stopped";
 }
 
 TEST_F(FolderEditorFormTest, AFolderThatCannotBeReadListsNothingAndTheDialogGoesOn)
@@ -396,9 +330,8 @@ TEST_F(FolderEditorFormTest, AFolderOf100000FilesIsListedWhileTheDialogGoesOnAnd
     constexpr int kFiles = 100000;
     const fs::path shm = "/dev/shm";
     std::error_code error;
-    framory::testing::TempFolder memory(fs::is_directory(shm, error) && ::access(shm.c_str(), W_OK) == 0
-                                            ? shm
-                                            : fs::temp_directory_path());
+    framory::testing::TempFolder memory(
+        fs::is_directory(shm, error) && ::access(shm.c_str(), W_OK) == 0 ? shm : fs::temp_directory_path());
     const fs::path huge_path = memory.path() / "huge";
     fs::create_directories(huge_path / "inside");
     char name[32];

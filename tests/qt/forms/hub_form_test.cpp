@@ -1,11 +1,12 @@
 #include "qt/forms/frm_about.h"
 #include "qt/forms/frm_configuration.h"
 
+#include "../platform/temp_folder.h"
 #include "core/settings/settings.h"
 #include "core/startup/program.h"
 #include "qt/desktop_platform.h"
 #include "qt/platform/settings_file_store.h"
-#include "../platform/temp_folder.h"
+#include "support/message_boxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -27,26 +28,6 @@ public:
     {
         opened.push_back(file);
         return result;
-    }
-};
-
-// Accepts the next message box that opens, remembering its texts.
-struct BoxWatcher {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    void arm()
-    {
-        QTimer::singleShot(50, [this] {
-            for (QWidget* w : QApplication::topLevelWidgets()) {
-                if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-                    title = box->windowTitle();
-                    text = box->text();
-                    icon = box->icon();
-                    box->accept();
-                }
-            }
-        });
     }
 };
 
@@ -115,9 +96,8 @@ TEST_F(HubTest, TitleLayoutTooltipsAndTabOrder)
     EXPECT_EQ(hub.Command3.toolTip(), QStringLiteral("Click here to learn about other Obelin Software products"));
     EXPECT_EQ(hub.Check1.text(), QStringLiteral("Display Filenames"));
     EXPECT_TRUE(hub.Check1.font().bold());
-    EXPECT_EQ(focus_chain(&hub.Command5, 8),
-              (std::vector<QString>{"Command5", "Command3", "Command4", "Command2", "Command8", "Check1", "Command7",
-                                    "Command6"}));
+    EXPECT_EQ(focus_chain(&hub.Command5, 8), (std::vector<QString>{"Command5", "Command3", "Command4", "Command2",
+                                                                   "Command8", "Check1", "Command7", "Command6"}));
 }
 
 TEST_F(HubTest, ButtonsOpenTheirDialogs)
@@ -145,10 +125,10 @@ TEST_F(HubTest, PreviewStoresTheCheckBoxAndRunsTheShowAsAPreview)
 TEST_F(HubTest, MissingCatalogueProgramShowsTheErrorBox)
 {
     frm_configuration hub(program, *platform, shell, dialogs());
-    BoxWatcher watcher;
-    watcher.arm();
+    framory::testing::MessageBoxAnswerer watcher;
     QTest::mouseClick(&hub.Command3, Qt::LeftButton);
     EXPECT_EQ(shell.opened, std::vector<std::string>{"empty/Obelin_Products.exe"});
+    EXPECT_EQ(watcher.count, 1);
     EXPECT_EQ(watcher.title, QStringLiteral("Error!"));
     EXPECT_EQ(watcher.text, QStringLiteral("Error Launching Obelin_Products.exe!\r\rPlease make sure you have this "
                                            "program installed properly!"));

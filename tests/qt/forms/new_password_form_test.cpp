@@ -7,6 +7,7 @@
 #include "qt/desktop_platform.h"
 #include "qt/platform/settings_file_store.h"
 #include "qt/platform/xkb_keyboard.h"
+#include "support/message_boxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -23,36 +24,6 @@ namespace framory::qt {
 namespace {
 
 namespace fs = std::filesystem;
-
-// What a message box said before the test dismissed it.
-struct SeenBox {
-    int count = 0;
-    QString text;
-    QString title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Watches for message boxes while `action` runs and presses OK on each.
-SeenBox AnswerMessageBoxes(const std::function<void()>& action)
-{
-    SeenBox seen;
-    QTimer watch;
-    watch.setInterval(10);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-                ++seen.count;
-                seen.text = box->text();
-                seen.title = box->windowTitle();
-                seen.icon = box->icon();
-                box->button(QMessageBox::Ok)->click();
-            }
-        }
-    });
-    watch.start();
-    action();
-    return seen;
-}
 
 std::string FileText(const fs::path& file)
 {
@@ -126,67 +97,65 @@ TEST_F(NewPasswordFormTest, TypedWithTheTabOrderTheCapitalsAreStoredScrambled)
     EXPECT_NE(FileText(file).find("misc=" + core::Scramble("TULIP1")), std::string::npos);
 }
 
-TEST_F(NewPasswordFormTest, EnterInTheSecondBoxPressesOk)
+TEST_F(NewPasswordFormTest, OkStoresMatchingPasswordsOfUpToThirtyCharactersOrSaysWhatIsWrong)
 {
-    auto dialog = open();
-    dialog->NewPassword.setText(QStringLiteral("rose"));
-    QTest::keyClicks(&dialog->NewPassword2, QStringLiteral("Rose"));
-    QTest::keyClick(&dialog->NewPassword2, Qt::Key_Return);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(stored_in_file(), core::Scramble("ROSE"));
-}
-
-TEST_F(NewPasswordFormTest, MismatchSaysSoWithAStopAndStoresNothing)
-{
-    auto dialog = open();
-    // Different and both too long: the mismatch is told first.
-    dialog->NewPassword.setText(QString(31, QLatin1Char('a')));
-    dialog->NewPassword2.setText(QString(32, QLatin1Char('a')));
-    const SeenBox seen = AnswerMessageBoxes([&] { QTest::mouseClick(&dialog->OK, Qt::LeftButton); });
-    EXPECT_EQ(seen.count, 1);
-    EXPECT_EQ(seen.text, QStringLiteral("The new and confirmed passwords do not match. Please type them again."));
-    EXPECT_EQ(seen.title, QStringLiteral("Microsoft Windows"));
-    EXPECT_EQ(seen.icon, QMessageBox::Critical);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->NewPassword.text(), QString(31, QLatin1Char('A')));
-    EXPECT_EQ(dialog->NewPassword2.text(), QString(32, QLatin1Char('A')));
-    EXPECT_EQ(stored_in_file(), "(absent)");
-}
-
-TEST_F(NewPasswordFormTest, ThirtyOneCharactersAreTooLongThirtyAreStored)
-{
-    auto dialog = open();
     const QString thirty_one = QStringLiteral("abcdefghijklmnopqrstuvwxyz:{}?~");
-    dialog->NewPassword.setText(thirty_one);
-    dialog->NewPassword2.setText(thirty_one);
-    SeenBox seen = AnswerMessageBoxes([&] { QTest::mouseClick(&dialog->OK, Qt::LeftButton); });
-    EXPECT_EQ(seen.count, 1);
-    EXPECT_EQ(seen.text, QStringLiteral("New password too long\nMaximum length 30 chars"));
-    EXPECT_EQ(seen.title, QStringLiteral("Change Password"));
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(dialog->NewPassword.text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/`"));
-    EXPECT_EQ(stored_in_file(), "(absent)");
-
-    dialog->NewPassword.setText(thirty_one.left(30));
-    dialog->NewPassword2.setText(thirty_one.left(30));
-    seen = AnswerMessageBoxes([&] { QTest::mouseClick(&dialog->OK, Qt::LeftButton); });
-    EXPECT_EQ(seen.count, 0);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(core::Unscramble(stored_in_file()), "ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/");
-}
-
-TEST_F(NewPasswordFormTest, BothBoxesEmptyRemoveThePassword)
-{
-    store.write("Options", "misc", core::Scramble("OLD"));
-    program.password.plain_password = "OLD";
-    program.password.stored_password = core::Scramble("OLD");
-    auto dialog = open();
-    QTest::mouseClick(&dialog->OK, Qt::LeftButton);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(program.password.plain_password, "");
-    EXPECT_EQ(stored_in_file(), "");
-    EXPECT_NE(FileText(file).find("misc=\n"), std::string::npos);
+    struct Case {
+        QString first, second;
+        bool enter;           // Enter in the second box instead of a click on OK
+        const char* box_text; // the message shown, or none: the dialog closes
+        const char* box_title;
+        QMessageBox::Icon icon;
+        QString shown;      // the first box afterwards
+        std::string stored; // the password as the file holds it, unscrambled
+    };
+    const Case cases[] = {
+        // Different and both too long: the mismatch is told first.
+        {QString(31, 'a'), QString(32, 'a'), false,
+         "The new and confirmed passwords do not match. Please type them again.", "Microsoft Windows",
+         QMessageBox::Critical, QString(31, 'A'), "(absent)"},
+        {thirty_one, thirty_one, false, "New password too long\nMaximum length 30 chars", "Change Password",
+         QMessageBox::Warning, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/`"), "(absent)"},
+        {thirty_one.left(30),
+         thirty_one.left(30),
+         false,
+         nullptr,
+         "",
+         QMessageBox::NoIcon,
+         {},
+         "ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/"},
+        {QStringLiteral("rose"), QStringLiteral("Rose"), true, nullptr, "", QMessageBox::NoIcon, {}, "ROSE"},
+        // Both empty remove the password.
+        {{}, {}, false, nullptr, "", QMessageBox::NoIcon, {}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first.toStdString());
+        fs::remove(file);
+        program.password.plain_password = "OLD";
+        auto dialog = open();
+        dialog->NewPassword.setText(c.first);
+        dialog->NewPassword2.setText(c.second);
+        framory::testing::MessageBoxAnswerer seen;
+        if (c.enter) {
+            QTest::keyClick(&dialog->NewPassword2, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(&dialog->OK, Qt::LeftButton);
+        }
+        EXPECT_EQ(seen.count, c.box_text != nullptr ? 1 : 0);
+        EXPECT_EQ(dialog->isVisible(), c.box_text != nullptr);
+        const std::string stored = stored_in_file();
+        EXPECT_EQ(stored == "(absent)" ? stored : core::Unscramble(stored), c.stored);
+        if (c.box_text != nullptr) {
+            EXPECT_EQ(seen.text, QString::fromUtf8(c.box_text));
+            EXPECT_EQ(seen.title, QString::fromUtf8(c.box_title));
+            EXPECT_EQ(seen.icon, c.icon);
+            EXPECT_EQ(dialog->NewPassword.text(), c.shown);
+            EXPECT_EQ(program.password.plain_password, "OLD");
+        } else {
+            EXPECT_EQ(program.password.plain_password, c.stored);
+            EXPECT_NE(FileText(file).find("misc=" + core::Scramble(c.stored) + "\n"), std::string::npos);
+        }
+    }
 }
 
 TEST_F(NewPasswordFormTest, CancelEscapeAndTheCloseBoxStoreNothing)
