@@ -1,21 +1,21 @@
 // Framory: builds the Linux desktop's services and hands the command line to
 // the start-up procedure.
 #include "core/startup/main.h"
+#include "app/desktop_platform.h"
 #include "core/startup/program.h"
 #include "media/decode/decode.h"
 #include "qt/forms/artwork.h"
 #include "qt/forms/fit_text.h"
-#include "qt/desktop_platform.h"
 #include "qt/platform/termination.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
 
-#include <cstdio>
-#include <malloc.h>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -103,9 +103,8 @@ int main(int argc, char** argv)
     framory::qt::DesktopPlatform platform(display);
     framory::qt::TerminationWatcher termination;
     framory::core::Program program;
-    const framory::core::MainResult result = hosted
-                                                 ? framory::core::MainHosted(program, platform.startup(), *hosted)
-                                                 : framory::core::Main(program, platform.startup(), text);
+    const framory::core::MainResult result = hosted ? framory::core::MainHosted(program, platform.startup(), *hosted)
+                                                    : framory::core::Main(program, platform.startup(), text);
 
     if (platform.forms().display_missing()) {
         std::fprintf(stderr, "framory: no display to show a window on (DISPLAY is not set or its X server does "

@@ -4,13 +4,13 @@
 #include "core/startup/program.h"
 #include "qt/forms/artwork.h"
 #include "qt/forms/control_text.h"
+#include "qt/forms/form_services.h"
 #include "qt/forms/frm_about.h"
 #include "qt/forms/frm_mgetfolder.h"
 #include "qt/forms/frm_newpassword.h"
 #include "qt/forms/frm_options.h"
 #include "qt/forms/frm_screen_saver.h"
 #include "qt/forms/twips.h"
-#include "qt/desktop_platform.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -51,20 +51,26 @@ void plain_button(QPushButton& button, const QRect& place)
 
 } // namespace
 
-frm_configuration::frm_configuration(core::Program& program, DesktopPlatform& platform, core::Shell& shell,
+frm_configuration::frm_configuration(core::Program& program, FormServices& platform, core::Shell& shell,
                                      HubDialogs dialogs)
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), Image1(this), Frame1(this),
       Command8(&Frame1), Command7(&Frame1), Command6(&Frame1), Check1(Caption("Check1"), &Frame1),
       Command5(Caption("Command5"), this), Command3(Caption("Command3"), this), Command2(Caption("Command2"), this),
-      Command4(Caption("Command4"), this),
-      m_rules(program, *this, platform.store(), shell), m_dialogs(std::move(dialogs))
+      Command4(Caption("Command4"), this), m_rules(program, *this, platform.store(), shell),
+      m_dialogs(std::move(dialogs))
 {
     setObjectName(QStringLiteral("frm_configuration"));
     setFixedSize(Twips(7125), Twips(4200));
-    for (auto [widget, name] : {std::pair<QWidget*, const char*>{&Image1, "Image1"}, {&Frame1, "Frame1"},
-                                {&Command8, "Command8"}, {&Command7, "Command7"}, {&Command6, "Command6"},
-                                {&Check1, "Check1"}, {&Command5, "Command5"}, {&Command3, "Command3"},
-                                {&Command2, "Command2"}, {&Command4, "Command4"}}) {
+    for (auto [widget, name] : {std::pair<QWidget*, const char*>{&Image1, "Image1"},
+                                {&Frame1, "Frame1"},
+                                {&Command8, "Command8"},
+                                {&Command7, "Command7"},
+                                {&Command6, "Command6"},
+                                {&Check1, "Check1"},
+                                {&Command5, "Command5"},
+                                {&Command3, "Command3"},
+                                {&Command2, "Command2"},
+                                {&Command4, "Command4"}}) {
         widget->setObjectName(QString::fromLatin1(name));
     }
 
@@ -121,8 +127,8 @@ void frm_configuration::show_show_modal()
 
 void frm_configuration::show_message(const std::string& title, const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                    QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                    this);
     box.setObjectName(QStringLiteral("CatalogueErrorBox"));
     box.exec();
 }
@@ -149,7 +155,7 @@ void frm_configuration::reject()
     close();
 }
 
-void RunShowModal(core::Program& program, DesktopPlatform& platform)
+void RunShowModal(core::Program& program, FormServices& platform)
 {
     auto* show = new frmScreenSaver(program, platform.sound(), platform.show_services());
     show->setWindowModality(Qt::ApplicationModal);
@@ -159,7 +165,7 @@ void RunShowModal(core::Program& program, DesktopPlatform& platform)
     loop.exec();
 }
 
-bool OpenConfiguration(core::Program& program, DesktopPlatform& platform)
+bool OpenConfiguration(core::Program& program, FormServices& platform)
 {
     HubDialogs dialogs;
     dialogs.edit_folders = [&program, &platform](QWidget* parent) { ShowFolderEditorModal(program, platform, parent); };

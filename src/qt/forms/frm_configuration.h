@@ -17,7 +17,7 @@ struct Program;
 
 namespace framory::qt {
 
-class DesktopPlatform;
+class FormServices;
 
 // What the hub's buttons open; each shows its dialog modally over `parent`.
 struct HubDialogs {
@@ -35,7 +35,7 @@ class frm_configuration : public QDialog, public core::ConfigurationWindow {
     Q_OBJECT
 
 public:
-    frm_configuration(core::Program& program, DesktopPlatform& platform, core::Shell& shell, HubDialogs dialogs);
+    frm_configuration(core::Program& program, FormServices& platform, core::Shell& shell, HubDialogs dialogs);
 
     QLabel Image1;
     QGroupBox Frame1;
@@ -68,10 +68,10 @@ private:
 
 // Opens the hub modeless for the configure request; closing it ends the
 // program.
-bool OpenConfiguration(core::Program& program, DesktopPlatform& platform);
+bool OpenConfiguration(core::Program& program, FormServices& platform);
 
 // Runs the show window modally, as the hub's preview, and returns when it
 // has closed.
-void RunShowModal(core::Program& program, DesktopPlatform& platform);
+void RunShowModal(core::Program& program, FormServices& platform);
 
 } // namespace framory::qt

@@ -3,8 +3,8 @@
 #include "core/startup/helpers.h"
 #include "core/startup/program.h"
 #include "qt/forms/control_text.h"
+#include "qt/forms/form_services.h"
 #include "qt/forms/twips.h"
-#include "qt/desktop_platform.h"
 #include "qt/platform/desktop_services.h"
 
 #include <QFile>
@@ -266,8 +266,8 @@ int frm_mgetfolder::drive_index_of(const QString& folder) const
     int best = 0;
     for (int i = 0; i < m_volumes.size(); ++i) {
         const QString& mount = m_volumes.at(i).mount;
-        const bool holds = folder == mount || mount == QLatin1String("/") ||
-                           folder.startsWith(mount + QLatin1Char('/'));
+        const bool holds =
+            folder == mount || mount == QLatin1String("/") || folder.startsWith(mount + QLatin1Char('/'));
         if (holds && mount.size() > m_volumes.at(best).mount.size()) {
             best = i;
         }
@@ -335,8 +335,8 @@ void frm_mgetfolder::receive_subfolders(const QString& folder, const QStringList
     m_moving_tree = false;
     // Folders read above the tree's folder push it down; it is brought
     // back into view.
-    const bool above = folder == QLatin1String("/") || m_tree_folder == folder ||
-                       m_tree_folder.startsWith(folder + QLatin1Char('/'));
+    const bool above =
+        folder == QLatin1String("/") || m_tree_folder == folder || m_tree_folder.startsWith(folder + QLatin1Char('/'));
     if (!Dir1.currentIndex().isValid() || above) {
         select_tree_folder();
     }
@@ -459,7 +459,7 @@ void frm_mgetfolder::show_capacity_message()
     box.exec();
 }
 
-void ShowFolderEditorModal(core::Program& program, DesktopPlatform& platform, QWidget* parent)
+void ShowFolderEditorModal(core::Program& program, FormServices& platform, QWidget* parent)
 {
     frm_mgetfolder editor(program, platform.store(), platform.pump(), platform.screen(), platform.sound(), parent);
     editor.exec();

@@ -30,7 +30,7 @@ struct Program;
 
 namespace framory::qt {
 
-class DesktopPlatform;
+class FormServices;
 class SoundOutput;
 
 // The drive list. It reads the machine's volumes again each time it opens,
@@ -129,6 +129,6 @@ private:
 
 // Shows the editor modally over the configuration dialog and returns when
 // it has closed (and saved).
-void ShowFolderEditorModal(core::Program& program, DesktopPlatform& platform, QWidget* parent);
+void ShowFolderEditorModal(core::Program& program, FormServices& platform, QWidget* parent);
 
 } // namespace framory::qt

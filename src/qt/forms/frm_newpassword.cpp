@@ -1,8 +1,8 @@
 #include "qt/forms/frm_newpassword.h"
 
 #include "core/startup/program.h"
+#include "qt/forms/form_services.h"
 #include "qt/forms/twips.h"
-#include "qt/desktop_platform.h"
 #include "qt/platform/xkb_keyboard.h"
 
 #include <QApplication>
@@ -133,7 +133,7 @@ void frm_newpassword::show_too_long_message()
     show_message(this, QMessageBox::Warning, core::kTooLongTitle, core::kTooLongText, QStringLiteral("TooLongBox"));
 }
 
-bool OpenChangePasswordProgram(core::Program& program, DesktopPlatform& platform)
+bool OpenChangePasswordProgram(core::Program& program, FormServices& platform)
 {
     // Without a display there is nothing to show the dialog on. (The X11
     // headers that the platform pulls in make "None" a macro, so the kinds
@@ -151,7 +151,7 @@ bool OpenChangePasswordProgram(core::Program& program, DesktopPlatform& platform
     return true;
 }
 
-void ShowChangePasswordModal(core::Program& program, DesktopPlatform& platform, QWidget* parent)
+void ShowChangePasswordModal(core::Program& program, FormServices& platform, QWidget* parent)
 {
     frm_newpassword dialog(program, KeyboardLayoutFor(platform.display()), platform.store(), platform.screen(),
                            platform.pump(), parent);

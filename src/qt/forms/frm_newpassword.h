@@ -16,7 +16,7 @@ struct Program;
 
 namespace framory::qt {
 
-class DesktopPlatform;
+class FormServices;
 
 // The change-password dialog: the new password typed twice into masked
 // boxes, stored scrambled as soon as OK accepts it.
@@ -66,10 +66,10 @@ private:
 // "/A": the dialog as the program's only window, modeless; closing it, by
 // OK or Cancel, ends the program's event loop. False when there is no
 // display to show it on.
-bool OpenChangePasswordProgram(core::Program& program, DesktopPlatform& platform);
+bool OpenChangePasswordProgram(core::Program& program, FormServices& platform);
 
 // From the configuration hub and the options dialog: modal over `parent`,
 // returning once the dialog has closed.
-void ShowChangePasswordModal(core::Program& program, DesktopPlatform& platform, QWidget* parent);
+void ShowChangePasswordModal(core::Program& program, FormServices& platform, QWidget* parent);
 
 } // namespace framory::qt

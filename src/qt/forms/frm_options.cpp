@@ -2,8 +2,8 @@
 
 #include "core/startup/program.h"
 #include "qt/forms/control_text.h"
+#include "qt/forms/form_services.h"
 #include "qt/forms/twips.h"
-#include "qt/desktop_platform.h"
 #include "qt/platform/volume_control.h"
 
 #include <QCloseEvent>
@@ -78,8 +78,9 @@ frm_options::frm_options(core::Program& program, core::SettingsStore& store, cor
       Command3(Caption("Command3"), &Frame3), HScroll2(Qt::Horizontal, &Frame6), HScroll3(Qt::Horizontal, &Frame6),
       Label3(Caption("Label3"), &Frame6), Label2(Caption("Label2"), &Frame6), Label4(Caption("Label4"), &Frame6),
       Label5(Caption("Label5"), &Frame6), HScroll1(Qt::Horizontal, &Frame8), Label1(&Frame8),
-      Command2(Caption("Command2"), this), Command1(Caption("Command1"), this), m_rules(program, *this, screen, pump, store, shell),
-      m_movable(*this, screen), m_open_change_password(std::move(open_change_password))
+      Command2(Caption("Command2"), this), Command1(Caption("Command1"), this),
+      m_rules(program, *this, screen, pump, store, shell), m_movable(*this, screen),
+      m_open_change_password(std::move(open_change_password))
 {
     setObjectName(QStringLiteral("frm_options"));
     setWindowTitle(Text(core::kOptionsCaption));
@@ -456,7 +457,7 @@ void frm_options::reject()
     // already been written.
 }
 
-void ShowOptionsModal(core::Program& program, DesktopPlatform& platform, QWidget* parent,
+void ShowOptionsModal(core::Program& program, FormServices& platform, QWidget* parent,
                       std::function<void()> open_change_password)
 {
     // The desktop's shell, with the system's volume-control program standing

@@ -20,7 +20,7 @@ struct Program;
 
 namespace framory::qt {
 
-class DesktopPlatform;
+class FormServices;
 
 // Linux is not the Windows NT family: its version record stays zero, so the
 // wallpaper option is offered (the show can set the desktop's wallpaper here).
@@ -124,7 +124,7 @@ private:
 
 // Shows the options dialog modally over `parent` (the configuration hub) and
 // returns when it has closed and saved the settings.
-void ShowOptionsModal(core::Program& program, DesktopPlatform& platform, QWidget* parent,
+void ShowOptionsModal(core::Program& program, FormServices& platform, QWidget* parent,
                       std::function<void()> open_change_password);
 
 } // namespace framory::qt

@@ -1,8 +1,8 @@
 #include "qt/forms/frm_preview.h"
 
 #include "core/startup/program.h"
-#include "qt/desktop_platform.h"
 #include "qt/forms/artwork.h"
+#include "qt/forms/form_services.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -116,7 +116,7 @@ void frm_preview::unload()
     QCoreApplication::exit(0);
 }
 
-bool LoadPreview(core::Program& program, DesktopPlatform& platform)
+bool LoadPreview(core::Program& program, FormServices& platform)
 {
     // Without a display there is nothing to show the picture on.
     if (platform.display() == DisplayKind::NoDisplay) {

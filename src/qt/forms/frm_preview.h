@@ -20,7 +20,7 @@ struct Program;
 
 namespace framory::qt {
 
-class DesktopPlatform;
+class FormServices;
 
 // The width of the picture box's sunken border, in pixels.
 inline constexpr int kPictureBoxBorder = 2;
@@ -78,6 +78,6 @@ private:
 // Loads the preview window for "/P": its load step puts the picture into
 // the window `program.host_window` names. False when no window can be made
 // (no display).
-bool LoadPreview(core::Program& program, DesktopPlatform& platform);
+bool LoadPreview(core::Program& program, FormServices& platform);
 
 } // namespace framory::qt

@@ -1,12 +1,12 @@
 #include "qt/forms/mode_forms.h"
 
 #include "core/startup/saver_mode.h"
+#include "qt/forms/form_services.h"
 #include "qt/forms/frm_configuration.h"
-#include "qt/forms/hosted_show.h"
 #include "qt/forms/frm_newpassword.h"
 #include "qt/forms/frm_preview.h"
 #include "qt/forms/frm_screen_saver.h"
-#include "qt/desktop_platform.h"
+#include "qt/forms/hosted_show.h"
 
 namespace framory::qt {
 

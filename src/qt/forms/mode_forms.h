@@ -5,13 +5,13 @@
 
 namespace framory::qt {
 
-class DesktopPlatform;
+class FormServices;
 
 // Opens the window of each mode on the desktop. Without a display no window
 // can be shown, and that is remembered so the program can say so.
 class QtModeForms : public core::ModeForms {
 public:
-    QtModeForms(DisplayKind display, DesktopPlatform& platform) : m_display(display), m_platform(platform) {}
+    QtModeForms(DisplayKind display, FormServices& platform) : m_display(display), m_platform(platform) {}
 
     bool open_configuration(core::Program& program) override;
     bool open_show(core::Program& program) override;
@@ -27,7 +27,7 @@ private:
     bool display_available();
 
     DisplayKind m_display;
-    DesktopPlatform& m_platform;
+    FormServices& m_platform;
     bool m_display_missing = false;
     bool m_host_missing = false;
 };

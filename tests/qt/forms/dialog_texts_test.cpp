@@ -10,7 +10,7 @@
 #include "../platform/temp_folder.h"
 #include "core/settings/settings.h"
 #include "core/startup/program.h"
-#include "qt/desktop_platform.h"
+#include "app/desktop_platform.h"
 #include "qt/platform/xkb_keyboard.h"
 
 #include <QCheckBox>

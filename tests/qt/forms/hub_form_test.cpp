@@ -4,7 +4,7 @@
 #include "../platform/temp_folder.h"
 #include "core/settings/settings.h"
 #include "core/startup/program.h"
-#include "qt/desktop_platform.h"
+#include "app/desktop_platform.h"
 #include "qt/platform/settings_file_store.h"
 #include "support/message_boxes.h"
 

@@ -259,26 +259,16 @@ TEST_F(OptionsFormTest, SlidersHaveTheirRangesAndLabel1FollowsTheDuration)
     dialog->HScroll2.setValue(9);
     dialog->HScroll3.setValue(4);
     EXPECT_EQ(dialog->Label1.text(), QStringLiteral("20"));
-
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_End);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("60"));
-    EXPECT_EQ(program.settings.scene_delay, 60);
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_Home);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("5"));
-    EXPECT_EQ(program.settings.scene_delay, 5);
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_PageDown);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("10"));
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_Right);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("11"));
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_PageUp);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("6"));
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_Left);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("5"));
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_Left);
-    EXPECT_EQ(program.settings.scene_delay, 5) << "the end stops it";
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_Down);
-    QTest::keyClick(&dialog->HScroll1, Qt::Key_PageDown);
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("11"));
+    // The duration moves by a second on an arrow and by five on a page, and
+    // its label follows; the ends stop it.
+    for (const auto& [key, value] :
+         {std::pair{Qt::Key_End, 60}, std::pair{Qt::Key_Home, 5}, std::pair{Qt::Key_PageDown, 10},
+          std::pair{Qt::Key_Right, 11}, std::pair{Qt::Key_PageUp, 6}, std::pair{Qt::Key_Left, 5},
+          std::pair{Qt::Key_Left, 5}, std::pair{Qt::Key_Down, 6}, std::pair{Qt::Key_PageDown, 11}}) {
+        QTest::keyClick(&dialog->HScroll1, key);
+        EXPECT_EQ(program.settings.scene_delay, value) << key;
+        EXPECT_EQ(dialog->Label1.text(), QString::number(value)) << key;
+    }
 
     // A dragged thumb changes nothing until it is let go.
     dialog->HScroll1.setSliderDown(true);

@@ -2,39 +2,40 @@
 
 #include "core/components/platform.h"
 #include "core/slideshow/random.h"
+#include "qt/forms/form_services.h"
 #include "qt/forms/frm_checkpassword.h"
 #include "qt/forms/mode_forms.h"
 #include "qt/platform/desktop_password.h"
 #include "qt/platform/desktop_services.h"
 #include "qt/platform/printing.h"
 #include "qt/platform/screen_lock.h"
-#include "qt/platform/shell.h"
 #include "qt/platform/settings_file_store.h"
+#include "qt/platform/shell.h"
 #include "qt/platform/show_services.h"
 #include "qt/platform/system_info.h"
 #include "qt/sound/sound_output.h"
 
 namespace framory::qt {
 
-// Every platform service of the Linux desktop and the forms that serve the
-// program's modes, built once for the run. It sits above platform/ and
-// forms/, since it wires the one to the other.
-class DesktopPlatform {
+// The program's wiring: every platform service of the Linux desktop and
+// the forms that serve the program's modes, built once for the run and
+// handed to the forms as their services.
+class DesktopPlatform : public FormServices {
 public:
     explicit DesktopPlatform(DisplayKind display);
 
-    DisplayKind display() const { return m_display; }
+    DisplayKind display() const override { return m_display; }
     core::StartupServices& startup() { return m_startup; }
-    core::ShowServices show_services();
-    SettingsFileStore& store() { return m_store; }
+    core::ShowServices show_services() override;
+    SettingsFileStore& store() override { return m_store; }
     QtCursorService& cursor() { return m_cursor; }
     DesktopSaverSystem& saver() { return m_saver; }
     QtModeForms& forms() { return m_forms; }
-    QtEventPump& pump() { return m_pump; }
-    QtScreenMetrics& screen() { return m_screen; }
-    SoundOutput& sound() { return m_sound; }
-    DesktopShell& shell() { return m_shell; }
-    ScreenLock& lock() { return m_lock; }
+    QtEventPump& pump() override { return m_pump; }
+    QtScreenMetrics& screen() override { return m_screen; }
+    SoundOutput& sound() override { return m_sound; }
+    DesktopShell& shell() override { return m_shell; }
+    ScreenLock& lock() override { return m_lock; }
 
 private:
     DisplayKind m_display;

@@ -1,4 +1,4 @@
-#include "qt/desktop_platform.h"
+#include "app/desktop_platform.h"
 
 #include "qt/platform/paths.h"
 
@@ -22,15 +22,14 @@ DesktopPlatform::DesktopPlatform(DisplayKind display)
     : m_display(display), m_system(DataFolderPath(), BundledSamplesFolder()), m_windows(display),
       m_store(SettingsFilePath()), m_saver(display), m_random(m_clock, start_state()),
       m_registry(std::make_shared<DesktopRegistry>(HomeFolder() / ".xscreensaver", &DesktopRegistry::ReadGnomeSetting)),
-      m_password_switch(m_registry), m_lock(display == DisplayKind::X11),
-      m_prompt(m_cursor, m_pump, m_screen, &m_lock), m_messages(&m_lock), m_forms(display, *this),
-      m_startup{m_screen, m_system, m_windows, m_store, m_pump, m_forms}
+      m_password_switch(m_registry), m_lock(display == DisplayKind::X11), m_prompt(m_cursor, m_pump, m_screen, &m_lock),
+      m_messages(&m_lock), m_forms(display, *this), m_startup{m_screen, m_system, m_windows, m_store, m_pump, m_forms}
 {
 }
 
 core::ShowServices DesktopPlatform::show_services()
 {
-    return core::ShowServices{m_clock,  m_random,    m_lister,  m_cursor,   m_saver,    m_pump,  m_store,
+    return core::ShowServices{m_clock,           m_random, m_lister,    m_cursor,  m_saver,    m_pump,  m_store,
                               m_password_switch, m_prompt, m_wallpaper, m_printer, m_messages, m_screen};
 }
 
