@@ -61,8 +61,13 @@ bool SaverProcess::wait_for_exit(std::chrono::milliseconds limit) const
 
 media::Image CaptureScreen()
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+    return CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+}
+
+media::Image CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     media::Image image(width, height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -70,7 +75,7 @@ media::Image CaptureScreen()
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
     std::memcpy(image.data(), bits, image.pixel_count() * 4);
     SelectObject(memory, old);

@@ -36,8 +36,9 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
-// The screen as it shows now.
+// The primary monitor, or an area of the virtual screen, as it shows now.
 media::Image CaptureScreen();
+media::Image CaptureScreen(const RECT& area);
 
 // Whether the pixel is within `tolerance` of the colour in each channel.
 bool Near(std::uint32_t pixel, std::uint32_t colour, int tolerance = 12);
