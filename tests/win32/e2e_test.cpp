@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -310,12 +311,8 @@ TEST_F(SaverTest, TheOtherMonitorIsCoveredBlackAndAClickThereEndsTheShow)
     const RECT second{1024, 0, 1824, 600};
     const auto all_black = [&] {
         const media::Image area = CaptureScreen(second);
-        for (std::size_t i = 0; i < area.pixel_count(); ++i) {
-            if (!Near(area.data()[i], media::Argb(0, 0, 0))) {
-                return false;
-            }
-        }
-        return true;
+        return std::all_of(area.data(), area.data() + area.pixel_count(),
+                           [](std::uint32_t pixel) { return Near(pixel, media::Argb(0, 0, 0)); });
     };
     PlainHost other_window(second);
     ASSERT_TRUE(WaitUntil([&] { return Near(CaptureScreen(second).at(400, 300), media::Argb(255, 0, 255)); }));
@@ -326,12 +323,8 @@ TEST_F(SaverTest, TheOtherMonitorIsCoveredBlackAndAClickThereEndsTheShow)
     EXPECT_FALSE(saver.exited());
 
     SetCursorPos(1424, 300);
-    INPUT click[2] = {};
-    click[0].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1] = click[0];
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
     EXPECT_TRUE(saver.wait_for_exit()) << "a click on the cover did not end the show";
 }
 

@@ -59,13 +59,11 @@ bool SaverProcess::wait_for_exit(std::chrono::milliseconds limit) const
     return WaitUntil([this] { return exited(); }, limit);
 }
 
-media::Image CaptureScreen()
+media::Image CaptureScreen(RECT area)
 {
-    return CaptureScreen(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-}
-
-media::Image CaptureScreen(const RECT& area)
-{
+    if (IsRectEmpty(&area)) {
+        area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     media::Image image(width, height);
