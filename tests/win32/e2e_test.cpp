@@ -240,8 +240,9 @@ public:
         wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
         wc.lpszClassName = "FramoryTestHost";
         RegisterClassA(&wc);
-        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, area.left, area.top,
-                                   area.right - area.left, area.bottom - area.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                   area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     ~PlainHost()
     {
@@ -303,8 +304,7 @@ TEST_F(SaverTest, PreviewDrawsTheBuiltInPictureInTheHostsTopLeftCorner)
     EXPECT_TRUE(WaitUntil([&] { return form.unloaded(); }));
 }
 
-// The tests run on two monitors side by side (scripts/wine-run --monitors):
-// the primary 1024 x 768 and a second 800 x 600 to its right.
+// The monitors scripts/wine-run gives these tests: 1024 x 768, and 800 x 600 to its right.
 TEST_F(SaverTest, TheOtherMonitorIsCoveredBlackAndAClickThereEndsTheShow)
 {
     ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);

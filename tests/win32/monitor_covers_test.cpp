@@ -1,5 +1,4 @@
-// Which areas get covers, and how covers follow monitors that come and go
-// (Wine reads the monitors once, so their changes are handed over here).
+// Which areas get covers, and how covers follow monitors (Wine reads them once only).
 #include "win32/show/monitor_covers.h"
 
 #include <gtest/gtest.h>
@@ -40,8 +39,7 @@ TEST(MonitorCoversTest, CoversFollowTheMonitorsAndPassOnTheirInput)
     MonitorCovers covers([&](UINT message) { input.push_back(message); });
     covers.update(nullptr, {kLeft, kRight});
     ASSERT_EQ(covers.windows().size(), 2u);
-    const HWND left = covers.windows()[0];
-    const HWND right = covers.windows()[1];
+    const HWND left = covers.windows()[0], right = covers.windows()[1];
     const LONG_PTR style = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE; // no taskbar button, no focus
     EXPECT_EQ(GetWindowLongPtrA(right, GWL_EXSTYLE) & style, style);
 
