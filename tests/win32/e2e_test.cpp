@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -228,9 +229,10 @@ TEST_F(SaverTest, WithTheDesktopPasswordSwitchOnOnlyTheRightPasswordEndsTheShow)
     RegCloseKey(desktop);
 }
 
+// A magenta window of this process, not top-most.
 class PlainHost {
 public:
-    PlainHost()
+    explicit PlainHost(const RECT& area = {100, 100, 400, 300})
     {
         WNDCLASSA wc{};
         wc.lpfnWndProc = DefWindowProcA;
@@ -238,8 +240,9 @@ public:
         wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
         wc.lpszClassName = "FramoryTestHost";
         RegisterClassA(&wc);
-        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100, 100, 300, 200,
-                                   nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                   area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     ~PlainHost()
     {
@@ -299,6 +302,30 @@ TEST_F(SaverTest, PreviewDrawsTheBuiltInPictureInTheHostsTopLeftCorner)
     EXPECT_TRUE(WaitUntil(drawn)) << "the preview picture never showed in the host";
     DestroyWindow(host.window());
     EXPECT_TRUE(WaitUntil([&] { return form.unloaded(); }));
+}
+
+// The monitors scripts/wine-run gives these tests: 1024 x 768, and 800 x 600 to its right.
+TEST_F(SaverTest, TheOtherMonitorIsCoveredBlackAndAClickThereEndsTheShow)
+{
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    const RECT second{1024, 0, 1824, 600};
+    const auto all_black = [&] {
+        const media::Image area = CaptureScreen(second);
+        return std::all_of(area.data(), area.data() + area.pixel_count(),
+                           [](std::uint32_t pixel) { return Near(pixel, media::Argb(0, 0, 0)); });
+    };
+    PlainHost other_window(second);
+    ASSERT_TRUE(WaitUntil([&] { return Near(CaptureScreen(second).at(400, 300), media::Argb(255, 0, 255)); }));
+
+    SaverProcess saver("/s");
+    ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
+    EXPECT_TRUE(WaitUntil(all_black)) << "the second monitor is not covered black";
+    EXPECT_FALSE(saver.exited());
+
+    SetCursorPos(1424, 300);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    EXPECT_TRUE(saver.wait_for_exit()) << "a click on the cover did not end the show";
 }
 
 TEST_F(SaverTest, UnknownSwitchesAndMissingPreviewHostsEndAtOnce)

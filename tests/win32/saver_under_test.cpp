@@ -59,10 +59,13 @@ bool SaverProcess::wait_for_exit(std::chrono::milliseconds limit) const
     return WaitUntil([this] { return exited(); }, limit);
 }
 
-media::Image CaptureScreen()
+media::Image CaptureScreen(RECT area)
 {
-    const int width = GetSystemMetrics(SM_CXSCREEN);
-    const int height = GetSystemMetrics(SM_CYSCREEN);
+    if (IsRectEmpty(&area)) {
+        area = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
     media::Image image(width, height);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -70,7 +73,7 @@ media::Image CaptureScreen()
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
     GdiFlush();
     std::memcpy(image.data(), bits, image.pixel_count() * 4);
     SelectObject(memory, old);

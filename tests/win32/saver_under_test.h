@@ -36,8 +36,9 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
-// The screen as it shows now.
-media::Image CaptureScreen();
+// An area of the virtual screen as it shows now; the primary monitor when
+// the area is empty.
+media::Image CaptureScreen(RECT area = {});
 
 // Whether the pixel is within `tolerance` of the colour in each channel.
 bool Near(std::uint32_t pixel, std::uint32_t colour, int tolerance = 12);

@@ -41,7 +41,8 @@ frmScreenSaver::frmScreenSaver(core::Program& program, core::ShowServices servic
                                WallpaperFile& wallpaper)
     : m_program(program), m_wallpaper(wallpaper), FXLabel3(m_layers), FXImage2(m_layers, pictures),
       FXImage1(m_layers, pictures), FXLabel1(m_layers),
-      m_show(program, *this, core::ShowComponents{FXImage1, FXImage2, FXLabel1, FXLabel3, FXSnd1, FXSnd2}, services)
+      m_show(program, *this, core::ShowComponents{FXImage1, FXImage2, FXLabel1, FXLabel3, FXSnd1, FXSnd2}, services),
+      m_covers([this](UINT message) { cover_input(message); })
 {
     FXImage1.set_events(dismissing_events(m_show));
     FXLabel1.set_events(dismissing_events(m_show));
@@ -81,6 +82,9 @@ bool frmScreenSaver::open()
     m_show.Form_Load();
     ::ShowWindow(m_window, SW_SHOW);
     UpdateWindow(m_window);
+    if (!m_program.config_preview) {
+        m_covers.update(m_window);
+    }
     SetForegroundWindow(m_window);
     SetFocus(m_window);
     m_show.Form_Activate();
@@ -141,6 +145,7 @@ void frmScreenSaver::make_top_most()
     RECT r{};
     GetWindowRect(m_window, &r);
     SetWindowPos(m_window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, 0);
+    m_covers.restack(m_window);
 }
 
 void frmScreenSaver::start_timer2(int interval_ms)
@@ -184,6 +189,7 @@ void frmScreenSaver::unloaded()
     KillTimer(m_window, kTimer1);
     KillTimer(m_window, kTimer2);
     KillTimer(m_window, LayerHost::kEffectTimer);
+    m_covers.clear();
     m_show.Form_Unload();
     if (m_on_unloaded) {
         m_on_unloaded();
@@ -231,6 +237,54 @@ void frmScreenSaver::mouse_event(UINT message, LPARAM lparam)
     }
 }
 
+void frmScreenSaver::follow_primary_screen()
+{
+    // The picture on show keeps the size it was placed for; when the
+    // primary monitor changed meanwhile, the window takes its new place as
+    // the next picture loads (the covers fill the rest until then).
+    if (m_program.show.cycle_state != core::CycleState::Load || maximised() || !m_show.activated()) {
+        return;
+    }
+    maximise();
+    const RECT screen = screen_rect();
+    const media::Size bounds{screen.right - screen.left, screen.bottom - screen.top};
+    FXImage2.move(0, 0, bounds.width, bounds.height);
+    FXLabel3.move(0, 0, bounds.width, bounds.height);
+    FXImage1.set_decode_bounds(bounds);
+    FXImage2.set_decode_bounds(bounds);
+    if (!m_program.config_preview) {
+        m_covers.update(m_window);
+    }
+}
+
+void frmScreenSaver::cover_input(UINT message)
+{
+    if (m_unloaded) {
+        return;
+    }
+    switch (message) {
+    case WM_MOUSEMOVE:
+        m_show.Form_MouseMove();
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        m_show.Form_MouseDown();
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+        m_show.Form_Click();
+        break;
+    case WM_CLOSE:
+        m_show.Form_QueryUnload();
+        break;
+    default: // the double clicks
+        m_show.Form_DblClick();
+        break;
+    }
+}
+
 LRESULT frmScreenSaver::handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     switch (message) {
@@ -247,6 +301,7 @@ LRESULT frmScreenSaver::handle(HWND window, UINT message, WPARAM wparam, LPARAM 
     }
     case WM_TIMER:
         if (wparam == kTimer1) {
+            follow_primary_screen();
             m_show.Timer1_Timer();
         } else if (wparam == kTimer2) {
             m_show.Timer2_Timer();
@@ -289,6 +344,12 @@ LRESULT frmScreenSaver::handle(HWND window, UINT message, WPARAM wparam, LPARAM 
         // request ends the show behind the user's back.
         if ((wparam & 0xfff0u) == SC_SCREENSAVE) {
             return 0;
+        }
+        return DefWindowProcA(window, message, wparam, lparam);
+    case WM_DISPLAYCHANGE:
+        // Monitors came, went or changed size: the covers follow them.
+        if (!m_program.config_preview && !m_unloaded) {
+            m_covers.update(window);
         }
         return DefWindowProcA(window, message, wparam, lparam);
     case WM_CLOSE:

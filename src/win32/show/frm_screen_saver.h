@@ -8,6 +8,7 @@
 #include "win32/show/dialog_window.h"
 #include "win32/show/fx_components.h"
 #include "win32/show/layers.h"
+#include "win32/show/monitor_covers.h"
 
 #include <functional>
 
@@ -15,7 +16,8 @@ namespace framory::win32 {
 
 // frmScreenSaver: a borderless popup titled "screen saver running" that
 // covers the primary screen, top-most unless it runs as the configuration
-// dialog's preview. Its components are layers of the window (background,
+// dialog's preview; as the screen saver, black covers just below it take
+// every other monitor, and input on them is input on this window. Its components are layers of the window (background,
 // snapshot, picture, caption, bottom to top); Timer1 and Timer2 are timers
 // of the window; every window event is handed to the show's rules.
 class frmScreenSaver : public core::ShowWindow, public WindowHandler {
@@ -56,6 +58,8 @@ public:
 private:
     static RECT screen_rect();
     void mouse_event(UINT message, LPARAM lparam);
+    void cover_input(UINT message);
+    void follow_primary_screen();
     void unloaded();
 
     core::Program& m_program;
@@ -69,6 +73,7 @@ private:
     MciSound FXSnd1;
     MciSound FXSnd2;
     core::ScreenSaverShow m_show;
+    MonitorCovers m_covers;
     bool m_unloaded = false;
     std::function<void()> m_on_unloaded;
 };
