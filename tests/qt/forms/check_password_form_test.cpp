@@ -46,13 +46,10 @@ TEST_F(PromptTest, LaidOutAsDesignedWithAMaskedBox)
     EXPECT_EQ(prompt.Timer1.interval(), 20000);
     EXPECT_TRUE(prompt.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(cursor.count(), 0) << "the pointer shows for the prompt";
-}
 
-TEST_F(PromptTest, PreviewPromptIsNotTopMost)
-{
     program.config_preview = true;
-    frm_checkpassword prompt(program, cursor, pump, screen);
-    EXPECT_FALSE(prompt.windowFlags() & Qt::WindowStaysOnTopHint);
+    frm_checkpassword preview_prompt(program, cursor, pump, screen);
+    EXPECT_FALSE(preview_prompt.windowFlags() & Qt::WindowStaysOnTopHint) << "a preview's prompt is not top-most";
 }
 
 TEST_F(PromptTest, TypedPasswordAndEnterEndTheShowWhateverTheCase)
@@ -84,27 +81,24 @@ TEST_F(PromptTest, WrongPasswordSaysSoAndKeepsThePromptOpen)
     EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Open);
 }
 
-TEST_F(PromptTest, CancelClearsTheDismissalAndTheShowGoesOn)
+TEST_F(PromptTest, CancelOrTheTimeOutClearsTheDismissalAndTheShowGoesOn)
 {
-    frm_checkpassword prompt(program, cursor, pump, screen);
-    prompt.show();
-    QTest::mouseClick(&prompt.Command2, Qt::LeftButton);
-    EXPECT_FALSE(program.show.dismissal.exit_now());
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-    EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Closed);
-    EXPECT_FALSE(prompt.isVisible());
-}
-
-TEST_F(PromptTest, TimesOutByItself)
-{
-    frm_checkpassword prompt(program, cursor, pump, screen);
-    prompt.Timer1.setInterval(100); // the 20 seconds, shortened for the test
-    prompt.Timer1.start();
-    prompt.show();
-    QTest::keyClicks(&prompt.Text1, QStringLiteral("Tuli"));
-    ASSERT_TRUE(framory::testing::RunEventsUntil([&] { return !prompt.isVisible(); }, 2000));
-    EXPECT_FALSE(program.show.dismissal.dismiss_request());
-    EXPECT_FALSE(program.show.dismissal.exit_now());
+    for (const bool cancel : {true, false}) {
+        program.show.dismissal.request();
+        program.show.dismissal.open_prompt();
+        frm_checkpassword prompt(program, cursor, pump, screen);
+        prompt.Timer1.setInterval(100); // the 20 seconds, shortened for the test
+        prompt.Timer1.start();
+        prompt.show();
+        QTest::keyClicks(&prompt.Text1, QStringLiteral("Tuli"));
+        if (cancel) {
+            QTest::mouseClick(&prompt.Command2, Qt::LeftButton);
+        }
+        ASSERT_TRUE(framory::testing::RunEventsUntil([&] { return !prompt.isVisible(); })) << cancel;
+        EXPECT_FALSE(program.show.dismissal.dismiss_request()) << cancel;
+        EXPECT_FALSE(program.show.dismissal.exit_now()) << cancel;
+        EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Closed) << cancel;
+    }
 }
 
 } // namespace
