@@ -56,15 +56,7 @@ std::string list_text(HWND list, int index)
 
 void register_preview_class()
 {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &WindowHandler::procedure;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.lpszClassName = kPreviewClass;
-        return RegisterClassA(&wc);
-    }();
-    static_cast<void>(atom);
+    RegisterHandlerClass(kPreviewClass, nullptr, LoadCursorA(nullptr, IDC_ARROW));
 }
 
 } // namespace

@@ -3,6 +3,9 @@
 
 #include "win32/show/dialog_window.h"
 
+#include <mutex>
+#include <set>
+
 #include "win32/platform/system_services.h"
 
 #include <cmath>
@@ -15,19 +18,30 @@ constexpr const char* kDialogClass = kDialogClassName;
 
 void register_class()
 {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &WindowHandler::procedure;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = kDialogClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
+    RegisterHandlerClass(kDialogClass, GetSysColorBrush(COLOR_BTNFACE), LoadCursorA(nullptr, IDC_ARROW));
 }
 
 } // namespace
+
+void RegisterHandlerClass(const char* name, HBRUSH background, HCURSOR cursor, UINT style)
+{
+    // A second registration of a name fails harmlessly; the set keeps the
+    // calls to one per name all the same.
+    static std::mutex guard;
+    static std::set<std::string> registered;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (!registered.insert(name).second) {
+        return;
+    }
+    WNDCLASSA wc{};
+    wc.style = style;
+    wc.lpfnWndProc = &WindowHandler::procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
 
 LRESULT CALLBACK WindowHandler::procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {

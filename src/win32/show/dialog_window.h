@@ -21,6 +21,10 @@ public:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 };
 
+// Registers, once for the program, the window class `name` whose windows
+// hand their messages to the WindowHandler given at their creation.
+void RegisterHandlerClass(const char* name, HBRUSH background, HCURSOR cursor = nullptr, UINT style = 0);
+
 struct Twips {
     double per_pixel_x = 15;
     double per_pixel_y = 15;

@@ -97,15 +97,7 @@ frmPreview::~frmPreview()
 
 bool frmPreview::load()
 {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = &WindowHandler::procedure;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kFormClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
+    RegisterHandlerClass(kFormClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     m_picture = PreviewPicture();
     m_form = CreateWindowExA(WS_EX_TOOLWINDOW, kFormClass, "Framory preview", WS_POPUP, 0, 0, 160, 120, nullptr,
                              nullptr, GetModuleHandleA(nullptr), static_cast<WindowHandler*>(this));

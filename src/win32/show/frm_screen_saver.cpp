@@ -17,16 +17,7 @@ constexpr UINT kTimer1IntervalMs = 100;
 
 void register_class()
 {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &WindowHandler::procedure;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kShowClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
+    RegisterHandlerClass(kShowClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), nullptr, CS_DBLCLKS);
 }
 
 core::ComponentEvents dismissing_events(core::ScreenSaverShow& show)

@@ -11,16 +11,7 @@ constexpr const char* kCoverTitle = "Framory monitor cover";
 
 void register_class()
 {
-    static const ATOM atom = [] {
-        WNDCLASSA wc{};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = &WindowHandler::procedure;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kCoverClass;
-        return RegisterClassA(&wc);
-    }();
-    (void)atom;
+    RegisterHandlerClass(kCoverClass, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), nullptr, CS_DBLCLKS);
 }
 
 bool same_rect(const RECT& a, const RECT& b)
