@@ -140,9 +140,11 @@ media::DecodeResult DecodeAnswer(std::string_view bytes)
     std::uint32_t w = 0;
     std::uint32_t h = 0;
     media::DecodeResult r;
+    // The natural size is what the file claims, beyond the budget for a
+    // refused one; only the pixels sent are bounded by it.
     if (!in.u32(status) || !in.u32(partial) || !in.u32(nw) || !in.u32(nh) || !in.text(r.decoder, 64) ||
-        !in.text(r.message, 4096) || !in.u32(w) || !in.u32(h) || status > 3 || nw > media::kMaxSide ||
-        nh > media::kMaxSide || w > media::kMaxSide || h > media::kMaxSide) {
+        !in.text(r.message, 4096) || !in.u32(w) || !in.u32(h) || status > 3 || nw > 0x7fffffffu ||
+        nh > 0x7fffffffu || w > media::kMaxSide || h > media::kMaxSide) {
         return worker_failed("the decoding worker's answer is broken");
     }
     const std::uint64_t pixels = std::uint64_t{w} * h;
