@@ -6,8 +6,8 @@
 // DIB (ours reads the whole BMP suite right, RLE with deltas, bit fields,
 // OS/2 headers, and the same on every system, where the imaging component
 // differs between Windows versions and Wine), PCX, Radiance, TGA, Softimage
-// PIC and Utah RLE (the imaging component reads none of these). WordPerfect
-// graphics are not read on Windows: their reader on Linux is GraphicsMagick. The sniff, header check
+// PIC, Utah RLE and WordPerfect graphics (the imaging component reads none
+// of these). The sniff, header check
 // and pixel budget are the media layer's, for every format.
 
 #include "media/decode/colour.h"
@@ -397,7 +397,7 @@ namespace {
 
 constexpr const Format* kTable[] = {
     &kJpegFormat, &kPngFormat, &kGifFormat, &kBmpFormat, &kTiffFormat, &kSoftimageFormat,
-    &kRadianceFormat, &kWmfFormat, &kUtahRleFormat, &kPcxFormat, &kTgaFormat, &kDibFormat,
+    &kRadianceFormat, &kWmfFormat, &kWpgFormat, &kUtahRleFormat, &kPcxFormat, &kTgaFormat, &kDibFormat,
 };
 
 } // namespace
