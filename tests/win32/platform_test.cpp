@@ -173,6 +173,8 @@ TEST(DecodeTest, SamplesMatchTheirReferences)
         {"good/jpg/exif_orientation_6.jpg", "good/png/hopper.png", 5.0},
         {"good/jpg/exif_orientation_8.jpg", "good/png/hopper.png", 5.0},
         {"good/jif/flower.jif", "good/jpg/flower_camera_exif.jpg", 0},
+        {"good/pcx/input_24bit.pcx", "good/dib/input_headerless.dib", 0},
+        {"good/wpg/input_wpg2.wpg", "reference/wpg/input_wpg2.png", 0},
     };
     for (const Reference& ref : references) {
         SCOPED_TRACE(ref.file);
