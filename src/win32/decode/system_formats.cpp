@@ -209,7 +209,6 @@ Decoded wic_decode(Bytes b, const Header& header, const Request& request)
     IWICImagingFactory* factory = picture.factory.get();
 
     // An embedded colour profile is turned into sRGB where the system can.
-    Decoded d;
     ComPtr<IWICColorContext> embedded;
     ComPtr<IWICColorContext> srgb;
     ComPtr<IWICColorTransform> colour;
