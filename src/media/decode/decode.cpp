@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "media/decode/format.h"
-#include "media/decode/magick.h"
 #include "media/image/scale.h"
 
 namespace framory::media {
@@ -19,14 +18,6 @@ using detail::Header;
 using detail::Match;
 
 namespace {
-
-// Order matters only among equal matches with no help from the name.
-constexpr const Format* kTable[] = {
-    &detail::kJpegFormat,     &detail::kPngFormat, &detail::kGifFormat, &detail::kBmpFormat,
-    &detail::kTiffFormat,     &detail::kSoftimageFormat, &detail::kRadianceFormat, &detail::kWpgFormat,
-    &detail::kWmfFormat,      &detail::kUtahRleFormat, &detail::kPcxFormat, &detail::kTgaFormat,
-    &detail::kDibFormat,
-};
 
 std::string file_type(std::string_view name)
 {
@@ -45,7 +36,7 @@ const Format* pick(Bytes bytes, std::string_view name_hint)
     const Format* best = nullptr;
     Match best_match = Match::None;
     bool best_named = false;
-    for (const Format* f : kTable) {
+    for (const Format* f : detail::Formats()) {
         const Match m = f->sniff(bytes);
         if (m == Match::None) {
             continue;
@@ -202,7 +193,7 @@ std::string_view StatusName(DecodeStatus status)
 
 void PrepareDecoders()
 {
-    detail::PrepareMagick();
+    detail::PrepareLibraries();
 }
 
 std::string_view SniffDecoder(std::span<const std::uint8_t> bytes, std::string_view name_hint)

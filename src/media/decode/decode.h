@@ -11,9 +11,11 @@
 // Picture decoding for the show: one entry per picture format (one file
 // each under formats/), each a `sniff` of the first bytes, a header reader
 // and a `decode` to a target size. Content picks the entry; the file name
-// only breaks ties. Readers: libjpeg-turbo (JPEG), libpng, giflib, libtiff,
-// our own (BMP and DIB, Radiance RGBE), stb_image (TGA, Softimage PIC),
-// GraphicsMagick (PCX, WMF, WPG, Utah RLE). Colours go through lcms2.
+// only breaks ties. Readers on Linux: libjpeg-turbo (JPEG), libpng, giflib,
+// libtiff, our own (BMP and DIB, PCX, Radiance RGBE, Utah RLE, WPG),
+// stb_image (TGA, Softimage PIC), GraphicsMagick (WMF). Colours go through
+// lcms2. The Windows build has the same table with the system's readers in
+// place of the libraries (src/win32/decode/system_formats.cpp).
 // KQP files decode by whichever of these their content is.
 namespace framory::media {
 
@@ -47,9 +49,9 @@ struct DecodeResult {
     // decoded, the rest grey), PNG, TIFF, BMP and TGA (rows present, the
     // rest transparent), GIF (the frames and rows before the cut), Radiance
     // (rows present, the rest black), WMF (played up to its last whole
-    // record) and WPG (bitmaps before the cut). A cut PCX is refused
-    // (Corrupt) by its library, and so is a TIFF cut before its directory
-    // or first strip.
+    // record) and WPG (rows present, the rest transparent). A cut PCX is
+    // refused (Corrupt), and so is a TIFF cut before its directory or
+    // first strip.
     bool partial = false;
     // The picture's size as a person sees it: after EXIF/TIFF orientation,
     // and for a metafile the size of its frame at 96 dots per inch.

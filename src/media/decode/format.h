@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -86,6 +87,14 @@ extern const Format kPcxFormat;
 extern const Format kWmfFormat;
 extern const Format kWpgFormat;
 extern const Format kUtahRleFormat;
+
+// The formats this build reads, in the order the sniff tries them (order
+// matters only among equal matches with no help from the name), and the
+// one-time set-up of the libraries behind them. Each build names its own:
+// table.cpp on Linux; on Windows the front end's decoding folder, where the
+// system's readers stand in for the libraries it lacks.
+std::span<const Format* const> Formats();
+void PrepareLibraries();
 
 // The stored-orientation size that shows as `upright` after `orientation`.
 Size StoredSize(Size upright, int orientation);

@@ -258,19 +258,4 @@ Decoded FromMagick(Magick::Image& img, const Header& header, Size out)
     return Succeeded(FitStored(std::move(pixels), 1, out), !header.complete);
 }
 
-Decoded DecodeWithMagick(Bytes bytes, const char* magick, const Header& header, Size out)
-{
-    try {
-        Magick::Image img;
-        img.quiet(true);
-        img.subImage(0);
-        img.subRange(1);
-        img.magick(magick);
-        img.read(Magick::Blob(bytes.data(), bytes.size()));
-        return FromMagick(img, header, out);
-    } catch (const std::exception& e) {
-        return Failed(e.what());
-    }
-}
-
 } // namespace framory::media::detail

@@ -1,7 +1,7 @@
 #pragma once
 
-// GraphicsMagick, which reads PCX, WPG, Utah RLE and plays metafiles:
-// its one-time set-up and the pieces those formats share.
+// GraphicsMagick, which plays metafiles: its one-time set-up and the
+// pieces the metafile reader uses.
 
 #include <chrono>
 #include <mutex>
@@ -16,10 +16,6 @@ namespace framory::media::detail {
 
 // Limits, font map, quiet handlers, no outside programs; once per process.
 void PrepareMagick();
-
-// Reads the first picture of `bytes` with the coder `magick` ("PCX",
-// "WPG", "RLE") and scales it to `out`.
-Decoded DecodeWithMagick(Bytes bytes, const char* magick, const Header& header, Size out);
 
 // A picture GraphicsMagick read, as our pixels scaled to `out`.
 Decoded FromMagick(Magick::Image& image, const Header& header, Size out);

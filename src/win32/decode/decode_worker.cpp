@@ -140,9 +140,11 @@ media::DecodeResult DecodeAnswer(std::string_view bytes)
     std::uint32_t w = 0;
     std::uint32_t h = 0;
     media::DecodeResult r;
+    // The natural size is what the file claims, beyond the budget for a
+    // refused one; only the pixels sent are bounded by it.
     if (!in.u32(status) || !in.u32(partial) || !in.u32(nw) || !in.u32(nh) || !in.text(r.decoder, 64) ||
-        !in.text(r.message, 4096) || !in.u32(w) || !in.u32(h) || status > 3 || nw > media::kMaxSide ||
-        nh > media::kMaxSide || w > media::kMaxSide || h > media::kMaxSide) {
+        !in.text(r.message, 4096) || !in.u32(w) || !in.u32(h) || status > 3 || nw > 0x7fffffffu ||
+        nh > 0x7fffffffu || w > media::kMaxSide || h > media::kMaxSide) {
         return worker_failed("the decoding worker's answer is broken");
     }
     const std::uint64_t pixels = std::uint64_t{w} * h;
@@ -225,11 +227,24 @@ int RunDecodeWorker(std::string_view arguments)
 
 media::DecodeResult WorkerDecoder::decode(const std::string& path, media::Size bounds)
 {
+    const std::atomic<bool> never{false};
+    return Decode({path, bounds, {}}, never).result;
+}
+
+media::DecodeReply WorkerDecoder::Decode(const media::DecodeRequest& request, const std::atomic<bool>& cancel)
+{
+    using media::Interruption;
+    using media::Interrupted;
+    if (cancel) {
+        return Interrupted(Interruption::Cancelled, "the decode was cancelled");
+    }
+    const std::string& path = request.path;
+    const media::Size bounds = request.bounds;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     Handle read_end;
     Handle write_end;
     if (!CreatePipe(read_end.out(), write_end.out(), &inherit, 1u << 20)) {
-        return worker_failed("no pipe to the decoding worker");
+        return Interrupted(Interruption::Unavailable, "no pipe to the decoding worker");
     }
     SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
 
@@ -268,14 +283,14 @@ media::DecodeResult WorkerDecoder::decode(const std::string& path, media::Size b
         DeleteProcThreadAttributeList(list);
     }
     if (!started) {
-        return worker_failed("the decoding worker could not start");
+        return Interrupted(Interruption::Unavailable, "the decoding worker could not start");
     }
     Handle process_handle(process.hProcess);
     Handle thread_handle(process.hThread);
     write_end.reset();
     if (!AssignProcessToJobObject(job.get(), process.hProcess)) {
         TerminateProcess(process.hProcess, 1);
-        return worker_failed("the decoding worker could not be limited");
+        return Interrupted(Interruption::Unavailable, "the decoding worker could not be limited");
     }
     ResumeThread(process.hThread);
 
@@ -301,9 +316,13 @@ media::DecodeResult WorkerDecoder::decode(const std::string& path, media::Size b
             }
             continue;
         }
+        if (cancel) {
+            TerminateJobObject(job.get(), 1);
+            return Interrupted(Interruption::Cancelled, "the decode was cancelled");
+        }
         if (std::chrono::steady_clock::now() > deadline) {
             TerminateJobObject(job.get(), 1);
-            return worker_failed("the decoding worker took too long");
+            return Interrupted(Interruption::OutOfTime, "the decoding worker took too long");
         }
         WaitForSingleObject(process.hProcess, 10);
     }
@@ -311,9 +330,23 @@ media::DecodeResult WorkerDecoder::decode(const std::string& path, media::Size b
     DWORD code = 1;
     GetExitCodeProcess(process.hProcess, &code);
     if (code != 0) {
-        return worker_failed("the decoding worker failed (limit reached or crash)");
+        // The system ends a process past its processor time with this code;
+        // one that came near its memory limit failed for want of memory.
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION used{};
+        QueryInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &used, sizeof used, nullptr);
+        if (code == ERROR_NOT_ENOUGH_QUOTA) {
+            return Interrupted(Interruption::OutOfTime, "the decoding worker used up its processor time");
+        }
+        if (used.PeakProcessMemoryUsed + (std::uint64_t{16} << 20) >= m_limits.memory_bytes) {
+            return Interrupted(Interruption::OutOfMemory, "the decoding worker ran out of memory");
+        }
+        return Interrupted(Interruption::Crashed, "the decoding worker failed");
     }
-    return DecodeAnswer(answer);
+    media::DecodeReply reply{DecodeAnswer(answer), Interruption::None};
+    if (reply.result.decoder.empty() && reply.result.message.starts_with("the decoding worker")) {
+        return Interrupted(Interruption::Crashed, reply.result.message);
+    }
+    return reply;
 }
 
 DecodeAhead::~DecodeAhead()

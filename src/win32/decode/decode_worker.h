@@ -4,6 +4,7 @@
 // only the worker, never the show (which may be guarding a password).
 
 #include "media/decode/decode.h"
+#include "media/worker/decode_service.h"
 
 #include <chrono>
 #include <cstdint>
@@ -33,17 +34,22 @@ struct WorkerLimits {
     std::chrono::milliseconds wall_time{30000};
 };
 
-// Starts `program kDecodeWorkerSwitch <own process id> <width> <height>
-// <path>` suspended, puts it in a Job object (memory and processor time
-// limited, killed with the job; the worker also ends itself when the process
-// that started it ends) and reads its answer from a pipe. A worker that dies, overruns a
-// limit or answers nonsense gives NotAPicture with a message saying so.
-class WorkerDecoder : public PictureSource {
+// The media layer's decoding service over a worker process: starts
+// `program kDecodeWorkerSwitch <own process id> <width> <height> <path>`
+// suspended, puts it in a Job object (memory and processor time limited,
+// killed with the job; the worker also ends itself when the process that
+// started it ends) and reads its answer from a pipe. A worker that dies,
+// overruns a limit or answers nonsense gives the interruption that says so
+// (media::Interrupted); a cancel ends the worker at once. Pictures come
+// fitted and in sRGB: the request's display profile is not used here.
+class WorkerDecoder : public PictureSource, public media::DecodeService {
 public:
     explicit WorkerDecoder(std::string program, WorkerLimits limits = {})
         : m_program(std::move(program)), m_limits(limits)
     {
     }
+    media::DecodeReply Decode(const media::DecodeRequest& request, const std::atomic<bool>& cancel) override;
+    // The show's form: a decode nobody cancels.
     media::DecodeResult decode(const std::string& path, media::Size bounds) override;
 
 private:

@@ -1,6 +1,11 @@
-// PCX (ZSoft Paintbrush): run-length rows, read through GraphicsMagick.
+// PCX (ZSoft Paintbrush): run-length rows of one to four planes, with a
+// 16-colour palette in the header or a 256-colour one at the end. Read by
+// our own code.
+#include <algorithm>
+#include <vector>
+
 #include "media/decode/format.h"
-#include "media/decode/magick.h"
+#include "media/image/scale.h"
 
 namespace framory::media::detail {
 
@@ -72,7 +77,79 @@ Header read_header(Bytes b)
 
 Decoded decode(Bytes b, const Header& h, const Request& request)
 {
-    return DecodeWithMagick(b, "PCX", h, request.out);
+    // A file cut short, or a 256-colour one without its palette, is
+    // refused: what it would show is mostly made up.
+    if (!h.complete) {
+        return Failed("PCX data cut short or palette missing");
+    }
+    const std::uint32_t bpp = b[3];
+    const std::uint32_t planes = b[65];
+    const std::size_t bytes_per_line = *u16le(b, 66);
+    const std::size_t line = bytes_per_line * planes;
+    const auto w = static_cast<std::size_t>(h.width);
+    // The palette: the header's 16 colours, or the 256 after the data.
+    std::uint32_t palette[256] = {};
+    const bool long_palette = bpp == 8 && planes == 1;
+    const std::size_t palette_at = long_palette ? b.size() - 768 : 16;
+    for (std::size_t i = 0; i < (long_palette ? 256u : 16u); ++i) {
+        const std::size_t at = palette_at + i * 3;
+        palette[i] = Argb(b[at], b[at + 1], b[at + 2]);
+    }
+    if (bpp == 1 && planes == 1) {
+        palette[0] = Argb(0, 0, 0);
+        palette[1] = Argb(255, 255, 255);
+    }
+    std::vector<std::uint8_t> raw(line);
+    std::size_t at = 128;
+    std::size_t run = 0;
+    std::uint8_t run_value = 0;
+    // Runs may carry over from one line to the next.
+    const auto next = [&]() -> std::uint8_t {
+        if (run == 0 && at < b.size()) {
+            const std::uint8_t v = b[at++];
+            if (b[2] == 1 && (v & 0xc0) == 0xc0) {
+                run = v & 0x3fu;
+                run_value = at < b.size() ? b[at++] : 0;
+            } else {
+                return v;
+            }
+        }
+        if (run == 0) {
+            return 0;
+        }
+        --run;
+        return run_value;
+    };
+    const auto bit = [&](std::size_t p, std::size_t x, std::uint32_t bits) -> std::uint32_t {
+        const std::size_t pos = x * bits;
+        const std::uint8_t byte = raw[p * bytes_per_line + pos / 8];
+        return (byte >> (8 - bits - pos % 8)) & ((1u << bits) - 1);
+    };
+    int decoded = 0;
+    Image image = ScaleRows(
+        h.width, h.height,
+        [&](int y, std::uint32_t* scratch) {
+            for (; decoded <= y; ++decoded) {
+                std::generate(raw.begin(), raw.end(), next);
+            }
+            for (std::size_t x = 0; x < w; ++x) {
+                if (bpp == 8 && planes >= 3) {
+                    const std::uint32_t alpha = planes == 4 ? raw[3 * bytes_per_line + x] : 255u;
+                    scratch[x] = Argb(raw[x], raw[bytes_per_line + x], raw[2 * bytes_per_line + x],
+                                      static_cast<std::uint8_t>(alpha));
+                } else {
+                    // Planes give the bits of a palette index, lowest first.
+                    std::uint32_t index = 0;
+                    for (std::size_t p = 0; p < planes; ++p) {
+                        index |= bit(p, x, bpp) << (p * bpp);
+                    }
+                    scratch[x] = palette[index & 0xffu];
+                }
+            }
+            return static_cast<const std::uint32_t*>(scratch);
+        },
+        request.out.width, request.out.height);
+    return Succeeded(std::move(image), false);
 }
 
 } // namespace
