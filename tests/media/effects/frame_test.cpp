@@ -71,14 +71,12 @@ TEST(Frame, EachElementLandsWhereTheSizesSayScaledByThePixelRatio)
         expected.insert(expected.end(), static_cast<std::size_t>(c.second_px), 0xff000002u);
         expected.insert(expected.end(), static_cast<std::size_t>(c.first_px), 0xff000003u);
         expected.push_back(kPicture);
+        SCOPED_TRACE(std::to_string(c.line) + std::to_string(c.second) + std::to_string(c.first) + " x" +
+                     std::to_string(c.ratio));
         for (std::size_t i = 0; i < expected.size(); ++i) {
             const int k = static_cast<int>(i);
-            const auto where = [&] {
-                return std::to_string(c.line) + std::to_string(c.second) + std::to_string(c.first) + " x" +
-                       std::to_string(c.ratio) + " ring " + std::to_string(k);
-            };
-            EXPECT_EQ(image.at(k, 20), expected[i]) << where();
-            EXPECT_EQ(image.at(25, 39 - k), expected[i]) << where();
+            EXPECT_EQ(image.at(k, 20), expected[i]) << "ring " << k;
+            EXPECT_EQ(image.at(25, 39 - k), expected[i]) << "ring " << k;
         }
     }
 }
