@@ -89,26 +89,6 @@ TEST(Scale, EnlargingIsSymmetricKeepsTheEndsAndRisesMonotonically)
     EXPECT_EQ(out.at(9, 6), Argb(200, 200, 0));
 }
 
-TEST(Scale, RowsAreAskedForInOrderAndOnce)
-{
-    for (auto [sh, h] : {std::pair{100, 7}, {7, 100}, {50, 50}}) {
-        int last = -1;
-        int calls = 0;
-        std::vector<std::uint32_t> row(20, Argb(1, 2, 3));
-        const Image out = ScaleRows(
-            20, sh,
-            [&](int y, std::uint32_t*) {
-                EXPECT_GT(y, last);
-                last = y;
-                ++calls;
-                return static_cast<const std::uint32_t*>(row.data());
-            },
-            9, h);
-        EXPECT_EQ(out.height(), h);
-        EXPECT_LE(calls, sh);
-    }
-}
-
 TEST(Scale, EmptySizesGiveAnEmptyImage)
 {
     EXPECT_TRUE(ScaleImage(Image(), 10, 10).empty());
