@@ -50,21 +50,11 @@ ByteVec Gif(std::uint32_t screen_w, std::uint32_t screen_h, std::uint32_t frame_
 // A 4x2 run-length TGA of two packets.
 ByteVec Tga() { return {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 2, 0, 24, 0x20, 0x83, 1, 2, 3, 0x83, 4, 5, 6}; }
 
-// A 16x2 one-bit PCX whose single run of four bytes covers both lines.
+// A 16x2 one-bit PCX whose single run of four bytes covers both lines:
+// run-length version 5, window 0,0 to 15,1, one plane of two bytes a line.
 ByteVec Pcx()
 {
-    ByteVec p(130, 0);
-    p[0] = 0x0a;
-    p[1] = 5;
-    p[2] = 1;
-    p[3] = 1;  // 1 bit
-    p[8] = 15; // xmax: 16 wide
-    p[10] = 1; // ymax: 2 high
-    p[65] = 1; // one plane
-    p[66] = 2; // two bytes per line
-    p[128] = 0xc4; // the run
-    p[129] = 0xaa;
-    return p;
+    return Cat({{0x0a, 5, 1, 1, 0, 0, 0, 0, 15, 0, 1, 0}, ByteVec(53, 0), {1, 2}, ByteVec(61, 0), {0xc4, 0xaa}});
 }
 
 // A metafile whose window extent is 1440 by 2880 twips, optionally behind a
