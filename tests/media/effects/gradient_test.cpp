@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
 
 #include "media/effects/palette.h"
 
@@ -59,34 +60,30 @@ TEST(Gradient, EveryStyleLooksDifferent)
 
 TEST(Gradient, RunsFromThePaletteColourToItsDarkEnd)
 {
+    const auto sum = [](std::uint32_t p) { return Channel(p, 0) + Channel(p, 8) + Channel(p, 16); };
     // The show's background colours are palette entries 1 to 8.
     for (int index = 1; index <= 8; ++index) {
         const std::uint32_t colour = PaletteColour(index);
         for (int style = 1; style < kGradientStyleCount; ++style) {
+            SCOPED_TRACE(std::to_string(index) + " style " + std::to_string(style));
             const Image image = Gradient(style, colour);
             int brightest = 0;
             int darkest = 1 << 30;
             for (std::size_t i = 0; i < image.pixel_count(); ++i) {
                 const std::uint32_t p = image.data()[i];
                 ASSERT_EQ(p >> 24, 0xffu);
-                int sum = 0;
+                // Every pixel is a shade of the colour: no channel above
+                // it, and a channel that is 0 in the colour stays 0.
                 for (int shift : {0, 8, 16}) {
-                    // Every pixel is a shade of the colour: no channel above
-                    // it, and a channel that is 0 in the colour stays 0.
-                    ASSERT_LE(Channel(p, shift), Channel(colour, shift)) << index << " style " << style;
-                    sum += Channel(p, shift);
+                    ASSERT_LE(Channel(p, shift), Channel(colour, shift));
                 }
-                brightest = std::max(brightest, sum);
-                darkest = std::min(darkest, sum);
-            }
-            int full = 0;
-            for (int shift : {0, 8, 16}) {
-                full += Channel(colour, shift);
+                brightest = std::max(brightest, sum(p));
+                darkest = std::min(darkest, sum(p));
             }
             // Depth 200 leaves 55/255 of the colour at the dark end.
-            EXPECT_GE(brightest, full * 9 / 10) << index << " style " << style;
-            EXPECT_LE(darkest, full * 3 / 10) << index << " style " << style;
-            EXPECT_GE(darkest, full * 55 / 255 - 3) << index << " style " << style;
+            EXPECT_GE(brightest, sum(colour) * 9 / 10);
+            EXPECT_LE(darkest, sum(colour) * 3 / 10);
+            EXPECT_GE(darkest, sum(colour) * 55 / 255 - 3);
         }
     }
 }
