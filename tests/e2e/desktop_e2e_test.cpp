@@ -2,13 +2,7 @@
 // drawn into a plain X window named on the command line, and run by the
 // XScreenSaver daemon as its only display mode. Each test has an X server
 // of its own with a 1280x800 screen.
-#include <gtest/gtest.h>
-
-#include <QImage>
-
-#include "support/program_under_test.h"
-// Xlib after Qt, whose names its macros would clash with.
-#include "screen_pixels.h"
+#include "support/e2e_test.h"
 
 #include <csignal>
 #include <filesystem>
@@ -22,24 +16,20 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using framory::testing::ColourDistance;
 using framory::testing::GrabScreen;
+using framory::testing::Sh;
 using framory::testing::WaitUntil;
 
 // The show of one picture of four coloured quarters, filling the space it
 // is given, without frame, gradient or caption.
-class DesktopE2E : public ::testing::Test {
+class DesktopE2E : public framory::testing::E2ETest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_server.started());
-        m_home = framory::testing::MakeShowHome();
-        std::ofstream(m_home / "config" / "Obelin Framory.ini")
-            << "[Options]\nfolders_total=1\nfolder1=" << (m_home / "pictures").string()
-            << "/\nscene_delay=60\ngradient=0\neffect_delay=2\neffect_speed=1\nscale_flag=100\nborder_active=0\n"
-            << "show_filenames=0\nwallpaper=1\nsound_on=1\n";
-        // The program reads the desktop's lock switch from this home.
-        ::setenv("HOME", m_home.c_str(), 1);
+        E2ETest::SetUp();
+        framory::testing::WriteShowSettings(m_home, "scene_delay=60\ngradient=0\neffect_delay=2\neffect_speed=1\n"
+                                                    "scale_flag=100\nborder_active=0\nshow_filenames=0\nwallpaper=1\n"
+                                                    "sound_on=1\n");
     }
-    void TearDown() override { fs::remove_all(m_home); }
 
     // Whether the picture fills the rectangle, as 4:3 fits it.
     static bool shows_picture_in(const QImage& screen, const QRect& r)
@@ -48,16 +38,13 @@ protected:
                ColourDistance(screen.pixel(r.left() + r.width() * 3 / 4, r.top() + r.height() * 3 / 4),
                               qRgb(0, 0, 255)) < 24;
     }
-
-    framory::testing::XServer m_server;
-    fs::path m_home;
 };
 
 TEST_F(DesktopE2E, WindowIdDrawsIntoThatWindowAtItsSizeAndNothingOutsideIt)
 {
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 200, 150, 480, 360, 0, 0, 0x336699);
+    const framory::testing::XDisplay connection;
+    Display* display = connection.get();
+    const Window host = XCreateSimpleWindow(display, connection.root(), 200, 150, 480, 360, 0, 0, 0x336699);
     XMapWindow(display, host);
     XSync(display, False);
     const QImage before = GrabScreen();
@@ -84,7 +71,6 @@ TEST_F(DesktopE2E, WindowIdDrawsIntoThatWindowAtItsSizeAndNothingOutsideIt)
     XDestroyWindow(display, host);
     XSync(display, False);
     EXPECT_TRUE(hosted.wait_for_exit(5s).has_value());
-    XCloseDisplay(display);
     EXPECT_FALSE(fs::exists(m_home / "data" / "Obelin Framory" / "Velmoria.bmp")) << "no wallpaper is left";
 
     // A stop request ends it at once and cleanly; an id that names no
@@ -104,20 +90,13 @@ TEST_F(DesktopE2E, WindowIdDrawsIntoThatWindowAtItsSizeAndNothingOutsideIt)
 // switch off it ends without asking for the password that is set.
 TEST_F(DesktopE2E, AsAnIdleToolsCommandItRunsUntilDismissedAndAsksNoPasswordWithTheLockOff)
 {
-    std::ofstream(m_home / "config" / "Obelin Framory.ini", std::ios::app) << "misc=wbzfzawbxhwg\n"; // "TULIPS"
+    std::ofstream(framory::testing::SettingsFile(m_home), std::ios::app) << "misc=wbzfzawbxhwg\n"; // "TULIPS"
     std::ofstream(m_home / ".xscreensaver") << "lock:\t\tFalse\n";
-    framory::testing::ProgramUnderTest show(FRAMORY_BINARY, {"/S"}, m_home);
-    ASSERT_TRUE(framory::testing::WaitForWindow("screen saver running", true, 10s));
-    EXPECT_FALSE(show.wait_for_exit(1500ms).has_value()) << "it runs until dismissed";
-    ASSERT_EQ(std::system("xdotool key x"), 0);
-    EXPECT_EQ(show.wait_for_exit(5s), 0);
+    auto show = start_show();
+    EXPECT_FALSE(show->wait_for_exit(1500ms).has_value()) << "it runs until dismissed";
+    ASSERT_TRUE(Sh("xdotool key x"));
+    EXPECT_EQ(show->wait_for_exit(5s), 0);
     EXPECT_FALSE(framory::qt::XWindowWithTitleExists("Screen Saver Password"));
-}
-
-int shell(const std::string& command)
-{
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // The daemon refuses to run display modes for root, so a root test runs it
@@ -133,23 +112,22 @@ TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
         << "mode: one\nselected: 0\nlock: False\nsplash: False\nfade: False\nunfade: False\n"
         << "timeout: 0:30:00\nprograms: \"Framory\" " << FRAMORY_BINARY << " --root \\n\n";
     if (::getuid() == 0) {
-        ASSERT_EQ(shell("id -u framory-saver >/dev/null 2>&1 || useradd --system --no-create-home --home-dir "
-                        "/nonexistent --shell /usr/sbin/nologin framory-saver"),
-                  0);
-        ASSERT_EQ(shell("chown -R framory-saver '" + m_home.string() + "'"), 0);
+        ASSERT_TRUE(Sh("id -u framory-saver >/dev/null 2>&1 || useradd --system --no-create-home --home-dir "
+                       "/nonexistent --shell /usr/sbin/nologin framory-saver"));
+        ASSERT_TRUE(Sh("chown -R framory-saver '" + m_home.string() + "'"));
         as_user = "runuser -u framory-saver -- ";
     }
     const char* mark = std::getenv("FRAMORY_TEST_SERVERS");
     const fs::path& h = m_home;
     // The test's server lets every local client in: no authority file.
-    const std::string env = "env HOME='" + h.string() + "' DISPLAY='" + std::getenv("DISPLAY") + "' XDG_RUNTIME_DIR='" + (h / "run").string() +
-                            "' XDG_CONFIG_HOME='" + (h / "config").string() + "' XDG_DATA_HOME='" +
-                            (h / "data").string() + "' FRAMORY_TEST_SERVERS='" + (mark != nullptr ? mark : "") +
-                            "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb ";
+    const std::string env = "env HOME='" + h.string() + "' DISPLAY='" + std::getenv("DISPLAY") + "' XDG_RUNTIME_DIR='" +
+                            (h / "run").string() + "' XDG_CONFIG_HOME='" + (h / "config").string() +
+                            "' XDG_DATA_HOME='" + (h / "data").string() + "' FRAMORY_TEST_SERVERS='" +
+                            (mark != nullptr ? mark : "") + "' SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=xcb ";
     const std::string log = (h / "daemon.log").string();
     const std::string pid_file = (h / "daemon.pid").string();
     const auto command = [&](const std::string& request) {
-        return shell(as_user + env + "xscreensaver-command " + request + " >/dev/null 2>&1");
+        return Sh(as_user + env + "xscreensaver-command " + request + " >/dev/null 2>&1");
     };
     // The daemon is stopped however the test ends.
     const std::shared_ptr<void> stop(nullptr, [&](void*) {
@@ -162,16 +140,16 @@ TEST_F(DesktopE2E, XScreenSaverShowsItAsItsDisplayModeUntilDeactivated)
             std::cout << std::ifstream(log).rdbuf();
         }
     });
-    ASSERT_EQ(shell(as_user + env + "xscreensaver --no-splash >'" + log + "' 2>&1 & echo $! >'" + pid_file + "'"), 0);
-    ASSERT_TRUE(WaitUntil([&] { return command("-time") == 0; }, 15s)) << "the daemon answers";
+    ASSERT_TRUE(Sh(as_user + env + "xscreensaver --no-splash >'" + log + "' 2>&1 & echo $! >'" + pid_file + "'"));
+    ASSERT_TRUE(WaitUntil([&] { return command("-time"); }, 15s)) << "the daemon answers";
 
-    ASSERT_EQ(command("-activate"), 0);
+    ASSERT_TRUE(command("-activate"));
     EXPECT_TRUE(WaitUntil([&] { return shows_picture_in(GrabScreen(), QRect(106, 0, 1067, 800)); }, 20s))
         << "the picture fills the screen as the daemon's display";
-    ASSERT_EQ(command("-deactivate"), 0);
+    ASSERT_TRUE(command("-deactivate"));
     // Anchored, so that the shell running pgrep does not match.
     const std::string running = "pgrep -f -- '^" + std::string(FRAMORY_BINARY) + " --root' >/dev/null";
-    EXPECT_TRUE(WaitUntil([&] { return shell(running) != 0; }, 10s)) << "the daemon stopped the show";
+    EXPECT_TRUE(WaitUntil([&] { return !Sh(running); }, 10s)) << "the daemon stopped the show";
     EXPECT_TRUE(WaitUntil([&] { return !shows_picture_in(GrabScreen(), QRect(106, 0, 1067, 800)); }, 10s));
 }
 

@@ -1,35 +1,15 @@
 // The dialogs under a window manager (Openbox, which puts a frame with a
 // title bar around each): every dialog comes up with its outer frame, not
 // just its inside, centred on the screen.
-#include <gtest/gtest.h>
+#include "support/e2e_test.h"
 
-#include <QRect>
-
-#include "support/program_under_test.h"
-
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
 
-namespace fs = std::filesystem;
+using framory::testing::VisibleWindow;
 using framory::testing::WaitUntil;
 using framory::testing::XDisplay;
-
-// The id of the visible window whose title starts with `title`, or 0.
-Window visible_window(const std::string& title)
-{
-    std::string ids;
-    if (FILE* out = ::popen(("xdotool search --onlyvisible --name '^" + title + "' 2>/dev/null").c_str(), "r")) {
-        for (int c = std::fgetc(out); c != EOF; c = std::fgetc(out)) {
-            ids.push_back(static_cast<char>(c));
-        }
-        ::pclose(out);
-    }
-    return std::strtoul(ids.c_str(), nullptr, 10);
-}
 
 // The outer frame of a client window: its ancestor just below the root.
 QRect frame_of(const XDisplay& x, Window window)
@@ -63,19 +43,17 @@ bool centred(const QRect& frame)
            std::abs(frame.center().y() - screen.center().y()) <= 1;
 }
 
-TEST(DialogsE2E, EachDialogIsCentredByItsOuterFrame)
+using DialogsE2E = framory::testing::E2ETest;
+
+TEST_F(DialogsE2E, EachDialogIsCentredByItsOuterFrame)
 {
-    framory::testing::XServer server;
-    ASSERT_TRUE(server.started());
     framory::testing::WindowManager wm;
     ASSERT_TRUE(wm.ready());
-    XDisplay x;
-    char pattern[] = "/tmp/framory-e2e-dialogs-XXXXXX";
-    const fs::path home = ::mkdtemp(pattern);
+    const XDisplay x;
 
     const auto check = [&](const std::string& title) {
         Window window = 0;
-        ASSERT_TRUE(WaitUntil([&] { return (window = visible_window(title)) != 0; })) << title;
+        ASSERT_TRUE(WaitUntil([&] { return (window = VisibleWindow(title, false)) != 0; })) << title;
         QRect frame;
         EXPECT_TRUE(WaitUntil([&] { return centred(frame = frame_of(x, window)); }))
             << title << ": frame at " << frame.x() << "," << frame.y() << " size " << frame.width() << "x"
@@ -87,20 +65,19 @@ TEST(DialogsE2E, EachDialogIsCentredByItsOuterFrame)
 
     // The hub, and the dialogs its buttons open (at 5980 twips across, 680
     // and 1725 down).
-    for (const auto& [button_y, title] : {std::pair{46, "Add Or Remove Folders"}, std::pair{115, "Screen Saver Options"}}) {
-        framory::testing::ProgramUnderTest hub(FRAMORY_BINARY, {"/C"}, home);
+    for (const auto& [button_y, title] :
+         {std::pair{46, "Add Or Remove Folders"}, std::pair{115, "Screen Saver Options"}}) {
+        framory::testing::ProgramUnderTest hub(FRAMORY_BINARY, {"/C"}, m_home);
         check("Framory - v");
-        ASSERT_EQ(std::system(("xdotool mousemove --window " + std::to_string(visible_window("Framory - v")) +
-                               " 399 " + std::to_string(button_y) + " click 1")
-                                  .c_str()),
-                  0);
+        ASSERT_TRUE(framory::testing::Sh("xdotool mousemove --window " +
+                                         std::to_string(VisibleWindow("Framory - v", false)) + " 399 " +
+                                         std::to_string(button_y) + " click 1"));
         check(title);
     }
     {
-        framory::testing::ProgramUnderTest change_password(FRAMORY_BINARY, {"/A"}, home);
+        framory::testing::ProgramUnderTest change_password(FRAMORY_BINARY, {"/A"}, m_home);
         check("Change  Password");
     }
-    fs::remove_all(home);
 }
 
 } // namespace

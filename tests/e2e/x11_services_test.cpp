@@ -17,18 +17,7 @@ namespace {
 
 class X11Test : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_server.started());
-        m_display = XOpenDisplay(nullptr);
-        ASSERT_NE(m_display, nullptr) << "the test needs an X server";
-    }
-    void TearDown() override
-    {
-        if (m_display != nullptr) {
-            XCloseDisplay(m_display);
-        }
-    }
+    void SetUp() override { ASSERT_NE(m_display, nullptr) << "the test needs an X server"; }
 
     Window make_window(Window parent)
     {
@@ -36,17 +25,11 @@ protected:
         XSync(m_display, False);
         return w;
     }
-    void set_utf8_title(Window w, const std::string& title)
-    {
-        XChangeProperty(m_display, w, XInternAtom(m_display, "_NET_WM_NAME", False),
-                        XInternAtom(m_display, "UTF8_STRING", False), 8, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
-        XSync(m_display, False);
-    }
     Window root() const { return DefaultRootWindow(m_display); }
 
     framory::testing::XServer m_server;
-    Display* m_display = nullptr;
+    framory::testing::XDisplay m_x;
+    Display* m_display = m_x.get();
 };
 
 TEST_F(X11Test, FindsAWindowByItsOldStyleName)
@@ -69,7 +52,9 @@ TEST_F(X11Test, FindsAReparentedWindowByItsUtf8Name)
     const Window frame = make_window(root());
     const Window client = make_window(frame);
     const std::string title = "Caf\xc3\xa9 show";
-    set_utf8_title(client, title);
+    XChangeProperty(m_display, client, m_x.atom("_NET_WM_NAME"), m_x.atom("UTF8_STRING"), 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(title.data()), static_cast<int>(title.size()));
+    XSync(m_display, False);
     EXPECT_FALSE(core::NoWindowTitled(finder, title));
     XDestroyWindow(m_display, frame);
     XSync(m_display, False);

@@ -28,32 +28,35 @@ namespace framory::testing {
 
 class ProgramUnderTest {
 public:
-    // Starts `binary` with `args` on the X server of the test, its settings
-    // and data under `home`, the dummy sound driver, and `extra_env`; its
-    // standard error goes to `error_file` when one is named.
-    ProgramUnderTest(const std::string& binary, const std::vector<std::string>& args,
-                     const std::filesystem::path& home, const std::vector<std::string>& extra_env = {},
-                     const std::filesystem::path& error_file = {})
+    // Starts `binary` with `args` on the X server of the test, its settings,
+    // data and HOME (where the desktop's lock switch is read) under `home`,
+    // the dummy sound driver, and `extra_env`, which overrides any of these;
+    // its standard error goes to `error_file` when one is named.
+    ProgramUnderTest(const std::string& binary, const std::vector<std::string>& args, const std::filesystem::path& home,
+                     const std::vector<std::string>& extra_env = {}, const std::filesystem::path& error_file = {})
     {
-        std::vector<std::string> env_strings;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("QT_QPA_PLATFORM=", 0) != 0 && entry.rfind("XDG_RUNTIME_DIR=", 0) != 0) {
-                env_strings.push_back(entry);
-            }
-        }
         // A runtime folder per home: the lock a running show holds there
         // is seen by the programs of this test only, not by those of
         // another test running meanwhile.
         const std::filesystem::path runtime = home / "runtime";
         std::filesystem::create_directories(runtime);
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        env_strings.push_back("XDG_RUNTIME_DIR=" + runtime.string());
-        env_strings.push_back("QT_QPA_PLATFORM=xcb");
-        env_strings.push_back("XDG_CONFIG_HOME=" + (home / "config").string());
-        env_strings.push_back("XDG_DATA_HOME=" + (home / "data").string());
-        env_strings.push_back("SDL_AUDIODRIVER=dummy");
-        env_strings.insert(env_strings.end(), extra_env.begin(), extra_env.end());
+        std::vector<std::string> env_strings;
+        for (char** e = environ; *e != nullptr; ++e) {
+            env_strings.emplace_back(*e);
+        }
+        std::vector<std::string> overrides = {"XDG_RUNTIME_DIR=" + runtime.string(),
+                                              "QT_QPA_PLATFORM=xcb",
+                                              "XDG_CONFIG_HOME=" + (home / "config").string(),
+                                              "XDG_DATA_HOME=" + (home / "data").string(),
+                                              "HOME=" + home.string(),
+                                              "SDL_AUDIODRIVER=dummy"};
+        overrides.insert(overrides.end(), extra_env.begin(), extra_env.end());
+        for (const std::string& entry : overrides) {
+            const std::string key = entry.substr(0, entry.find('=') + 1);
+            std::erase_if(env_strings, [&](const std::string& e) { return e.starts_with(key); });
+            env_strings.push_back(entry);
+        }
         std::vector<char*> env;
         for (auto& s : env_strings) {
             env.push_back(s.data());
@@ -115,14 +118,21 @@ private:
     int m_status = -1;
 };
 
-// A fresh home folder for a show: config/ and pictures/, the latter with one
-// picture of four coloured quarters (red, green over yellow, blue), saved
-// as `picture_name`.
-inline std::filesystem::path MakeShowHome(const std::string& picture_name = "quarters.png")
+// A fresh home folder with its config/ folder.
+inline std::filesystem::path MakeHome()
 {
     char pattern[] = "/tmp/framory-e2e-XXXXXX";
     const std::filesystem::path home = ::mkdtemp(pattern);
     std::filesystem::create_directories(home / "config");
+    return home;
+}
+
+// A fresh home folder for a show: config/ and pictures/, the latter with one
+// picture of four coloured quarters (red, green over yellow, blue), saved
+// as quarters.png.
+inline std::filesystem::path MakeShowHome()
+{
+    const std::filesystem::path home = MakeHome();
     std::filesystem::create_directories(home / "pictures");
     QImage picture(400, 300, QImage::Format_RGB32);
     QPainter p(&picture);
@@ -131,7 +141,7 @@ inline std::filesystem::path MakeShowHome(const std::string& picture_name = "qua
     p.fillRect(0, 150, 200, 150, QColor(255, 255, 0));
     p.fillRect(200, 150, 200, 150, QColor(0, 0, 255));
     p.end();
-    picture.save(QString::fromStdString((home / "pictures" / picture_name).string()));
+    picture.save(QString::fromStdString((home / "pictures" / "quarters.png").string()));
     return home;
 }
 

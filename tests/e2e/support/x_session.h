@@ -28,8 +28,7 @@ namespace framory::testing {
 // A helper program with the test's environment, its output sent to a file.
 class ChildProcess {
 public:
-    explicit ChildProcess(std::vector<std::string> argv, const std::string& output = "/dev/null",
-                          int keep_fd = -1)
+    explicit ChildProcess(std::vector<std::string> argv, const std::string& output = "/dev/null", int keep_fd = -1)
     {
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
@@ -78,10 +77,10 @@ public:
         if (::pipe2(fds, O_CLOEXEC) != 0) {
             return;
         }
-        m_server = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", size + "x24",
-                                     "-noreset", "-nolisten", "tcp"},
-            "/dev/null", fds[1]);
+        m_server = std::make_unique<ChildProcess>(std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(fds[1]),
+                                                                           "-screen", "0", size + "x24", "-noreset",
+                                                                           "-nolisten", "tcp"},
+                                                  "/dev/null", fds[1]);
         ::close(fds[1]);
         std::string number;
         pollfd ready{fds[0], POLLIN, 0};
@@ -144,20 +143,9 @@ class WindowManager {
 public:
     WindowManager() : m_process({"openbox", "--sm-disable"})
     {
-        XDisplay x;
-        m_ready = x.get() != nullptr && WaitUntil([&] {
-                      Atom type = None;
-                      int format = 0;
-                      unsigned long items = 0;
-                      unsigned long after = 0;
-                      unsigned char* data = nullptr;
-                      XGetWindowProperty(x.get(), x.root(), x.atom("_NET_SUPPORTING_WM_CHECK"), 0, 1, False,
-                                         AnyPropertyType, &type, &format, &items, &after, &data);
-                      if (data != nullptr) {
-                          XFree(data);
-                      }
-                      return items == 1;
-                  });
+        m_ready = WaitUntil([] {
+            return std::system("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id #'") == 0;
+        });
     }
     bool ready() const { return m_ready; }
 
