@@ -134,6 +134,8 @@ DesktopPasswordSwitch::DesktopPasswordSwitch(std::shared_ptr<DesktopRegistry> re
     : m_reads(std::make_shared<Reads>()), m_wait(wait)
 {
     m_reads->registry = std::move(registry);
+    // The first read starts at once, on a thread of its own.
+    PrepareDesktopSettings();
     const std::lock_guard lock(m_reads->mutex);
     Reads::start(m_reads);
 }

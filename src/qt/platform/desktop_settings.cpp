@@ -42,6 +42,11 @@ Settings open_settings(const std::string& schema_id, const std::string& key, con
 
 } // namespace
 
+void PrepareDesktopSettings()
+{
+    g_type_ensure(G_TYPE_SETTINGS);
+}
+
 std::string ReadDesktopSetting(const std::string& schema, const std::string& key)
 {
     if (const Settings boolean = open_settings(schema, key, "b")) {

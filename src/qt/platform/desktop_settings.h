@@ -16,6 +16,12 @@ namespace framory::qt {
 // installed or holds another type.
 std::string ReadDesktopSetting(const std::string& schema, const std::string& key);
 
+// Sets GLib's type system up on the calling thread. Called on the program's
+// own thread before any thread of its reads a setting: two threads that set
+// it up at the same moment register its basic types twice, and GLib then
+// aborts the program.
+void PrepareDesktopSettings();
+
 // Writes a string value and waits until it is stored; false when the
 // schema or key is not installed or the write was refused.
 bool WriteDesktopSetting(const std::string& schema, const std::string& key, const std::string& value);
