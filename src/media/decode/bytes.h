@@ -74,4 +74,20 @@ inline bool starts_with(Bytes b, std::string_view magic, std::size_t at = 0)
     return std::memcmp(b.data() + at, magic.data(), magic.size()) == 0;
 }
 
+// Skips a GIF chain of data sub-blocks starting at `at`; false when the
+// chain runs past the end of the file.
+inline bool SkipGifSubBlocks(Bytes b, std::size_t& at)
+{
+    while (true) {
+        const auto len = u8(b, at);
+        if (!len) {
+            return false;
+        }
+        at += 1 + *len;
+        if (*len == 0) {
+            return at <= b.size();
+        }
+    }
+}
+
 } // namespace framory::media::detail

@@ -14,11 +14,13 @@
 #include "media/decode/format.h"
 #include "win32/platform/desktop_output.h"
 
-#include <windows.h>
 #include <wincodec.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 namespace framory::media::detail {
 
@@ -188,11 +190,6 @@ Header png_header(Bytes b)
     return Sized(u32be(b, 16).value_or(0), u32be(b, 20).value_or(0));
 }
 
-Header plain_header(Bytes b)
-{
-    return wic_header(b, 1);
-}
-
 Header tiff_header(Bytes b)
 {
     return wic_header(b, tiff_orientation(b, 0));
@@ -218,7 +215,8 @@ Decoded wic_decode(Bytes b, const Header& header, const Request& request)
         IWICColorContext* first = embedded.get();
         UINT got = 0;
         if (SUCCEEDED(picture.frame->GetColorContexts(1, &first, &got)) && got == 1 &&
-            SUCCEEDED(srgb->InitializeFromExifColorSpace(1)) && SUCCEEDED(factory->CreateColorTransformer(colour.out())) &&
+            SUCCEEDED(srgb->InitializeFromExifColorSpace(1)) &&
+            SUCCEEDED(factory->CreateColorTransformer(colour.out())) &&
             SUCCEEDED(colour->Initialize(source, embedded.get(), srgb.get(), GUID_WICPixelFormat32bppBGRA))) {
             source = colour.get();
         }
@@ -254,6 +252,201 @@ Decoded wic_decode(Bytes b, const Header& header, const Request& request)
     return Succeeded(FitStored(std::move(image), header.orientation, request.out), !header.complete);
 }
 
+// GIF: the imaging component reads each frame at its own size; the frames
+// are composed here on the logical screen as the media layer composes them
+// on Linux: the first frame through the first one with a nonzero delay (all
+// of them when none has one), each frame's disposal honoured, uncovered and
+// cleared areas transparent.
+struct GifFrame {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    int disposal = 0; // 2: cleared afterwards, 3: put back as it was before
+};
+
+struct GifLayout {
+    int width = 0; // the logical screen
+    int height = 0;
+    std::vector<GifFrame> frames; // the frames composed
+    bool complete = false;        // every one of them is whole in the file
+};
+
+GifLayout gif_layout(Bytes b)
+{
+    GifLayout layout;
+    const auto sw = u16le(b, 6);
+    const auto sh = u16le(b, 8);
+    const auto flags = u8(b, 10);
+    if (!sw || !sh || !flags) {
+        return layout;
+    }
+    std::size_t at = 13;
+    if (*flags & 0x80) {
+        at += 3u * (2u << (*flags & 7));
+    }
+    int disposal = 0;
+    bool delayed = false;
+    while (layout.frames.size() < 65536) {
+        const auto kind = u8(b, at);
+        if (!kind || *kind == 0x3b) {
+            layout.complete = kind.has_value();
+            break;
+        }
+        if (*kind == 0x21) {
+            if (u8(b, at + 1) == 0xf9u && u8(b, at + 2) == 4u) {
+                disposal = static_cast<int>((u8(b, at + 3).value_or(0) >> 2) & 7u);
+                delayed = u16le(b, at + 4).value_or(0) != 0;
+            }
+            at += 2;
+            if (!SkipGifSubBlocks(b, at)) {
+                break;
+            }
+            continue;
+        }
+        const auto left = u16le(b, at + 1);
+        const auto top = u16le(b, at + 3);
+        const auto w = u16le(b, at + 5);
+        const auto h = u16le(b, at + 7);
+        const auto iflags = u8(b, at + 9);
+        if (*kind != 0x2c || !left || !top || !w || !h || !iflags) {
+            layout.complete = *kind != 0x2c && !layout.frames.empty();
+            break;
+        }
+        layout.frames.push_back(
+            {static_cast<int>(*left), static_cast<int>(*top), static_cast<int>(*w), static_cast<int>(*h), disposal});
+        at += 10 + ((*iflags & 0x80) ? 3u * (2u << (*iflags & 7)) : 0u) + 1;
+        if (!SkipGifSubBlocks(b, at)) {
+            break;
+        }
+        if (delayed) {
+            layout.complete = true;
+            break;
+        }
+        disposal = 0;
+    }
+    // A zero screen size takes the first frame's size, as readers do.
+    if (!layout.frames.empty()) {
+        layout.width = *sw != 0 ? static_cast<int>(*sw) : layout.frames.front().width;
+        layout.height = *sh != 0 ? static_cast<int>(*sh) : layout.frames.front().height;
+    }
+    return layout;
+}
+
+Header gif_header(Bytes b)
+{
+    const GifLayout layout = gif_layout(b);
+    if (layout.frames.empty()) {
+        return MakeProblem("GIF has no frame");
+    }
+    Header h = Sized(layout.width, layout.height);
+    if (!h.valid()) {
+        return h;
+    }
+    // A refusal names the first frame that breaks the budget, else the largest.
+    bool over = false;
+    for (const GifFrame& f : layout.frames) {
+        const std::int64_t area = std::int64_t{f.width} * f.height;
+        const bool frame_over = f.width > kMaxSide || f.height > kMaxSide || area > kMaxPixels;
+        if (!over && (frame_over || area > std::int64_t{h.largest_part.width} * h.largest_part.height)) {
+            h.largest_part = Size{f.width, f.height};
+            over = frame_over;
+        }
+    }
+    h.frames = static_cast<int>(layout.frames.size());
+    h.complete = layout.complete;
+    return h;
+}
+
+// Lays the frame's opaque pixels on the canvas at its place, clipped.
+bool draw_gif_frame(IWICImagingFactory* factory, IWICBitmapFrameDecode* frame, const GifFrame& place, Image& canvas)
+{
+    ComPtr<IWICFormatConverter> converter;
+    UINT w = 0;
+    UINT h = 0;
+    if (FAILED(factory->CreateFormatConverter(converter.out())) ||
+        FAILED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                     WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0 || w > static_cast<UINT>(kMaxSide) ||
+        h > static_cast<UINT>(kMaxSide)) {
+        return false;
+    }
+    std::vector<std::uint32_t> pixels(std::size_t{w} * h);
+    if (FAILED(converter->CopyPixels(nullptr, w * 4, static_cast<UINT>(pixels.size() * 4),
+                                     reinterpret_cast<BYTE*>(pixels.data())))) {
+        return false;
+    }
+    for (int y = 0; y < static_cast<int>(h) && place.top + y < canvas.height(); ++y) {
+        for (int x = 0; x < static_cast<int>(w) && place.left + x < canvas.width(); ++x) {
+            const std::uint32_t p = pixels[static_cast<std::size_t>(y) * w + static_cast<std::size_t>(x)];
+            if ((p >> 24) != 0) {
+                canvas.at(place.left + x, place.top + y) = p;
+            }
+        }
+    }
+    return true;
+}
+
+Decoded gif_decode(Bytes b, const Header& header, const Request& request)
+{
+    const GifLayout layout = gif_layout(b);
+    // A frame of no width or height draws nothing; the imaging component,
+    // which refuses such files, is asked only when some frame has pixels.
+    const bool drawn = std::any_of(layout.frames.begin(), layout.frames.end(),
+                                   [](const GifFrame& f) { return f.width > 0 && f.height > 0; });
+    WicPicture picture;
+    UINT count = 0;
+    if (drawn) {
+        const std::string problem = picture.open(b);
+        if (!problem.empty()) {
+            return Failed(problem);
+        }
+        picture.decoder->GetFrameCount(&count);
+    }
+    Image canvas(layout.width, layout.height, 0u);
+    Image saved;
+    bool partial = !header.complete;
+    const auto area_of = [&](const GifFrame& f) {
+        const int right = std::min(f.left + f.width, canvas.width());
+        const int bottom = std::min(f.top + f.height, canvas.height());
+        return std::pair{right, bottom};
+    };
+    for (std::size_t i = 0; i < layout.frames.size() && (i < count || !drawn); ++i) {
+        if (i > 0) {
+            // The previous frame's disposal, now that another frame follows.
+            const GifFrame& previous = layout.frames[i - 1];
+            const auto [right, bottom] = area_of(previous);
+            for (int y = previous.top; y < bottom; ++y) {
+                for (int x = previous.left; x < right; ++x) {
+                    if (previous.disposal == 2) {
+                        canvas.at(x, y) = 0u;
+                    } else if (previous.disposal == 3 && !saved.empty()) {
+                        canvas.at(x, y) = saved.at(x, y);
+                    }
+                }
+            }
+        }
+        if (layout.frames[i].disposal == 3) {
+            saved = canvas;
+        }
+        if (layout.frames[i].width == 0 || layout.frames[i].height == 0) {
+            continue;
+        }
+        ComPtr<IWICBitmapFrameDecode> frame;
+        if (FAILED(picture.decoder->GetFrame(static_cast<UINT>(i), frame.out())) ||
+            !draw_gif_frame(picture.factory.get(), frame.get(), layout.frames[i], canvas)) {
+            // A frame the reader refuses: the composition so far is shown, or
+            // nothing when it is the first.
+            if (i == 0) {
+                return Failed("the first frame cannot be read");
+            }
+            partial = true;
+            break;
+        }
+    }
+    return Succeeded(FitStored(std::move(canvas), 1, request.out), partial);
+}
+
 Match sniff_jpeg(Bytes b)
 {
     return starts_with(b, "\xff\xd8\xff") ? Match::Strong : Match::None;
@@ -272,7 +465,7 @@ Match sniff_gif(Bytes b)
 Match sniff_tiff(Bytes b)
 {
     return starts_with(b, std::string_view("II*\0", 4)) || starts_with(b, std::string_view("MM\0*", 4)) ? Match::Strong
-                                                                                                       : Match::None;
+                                                                                                        : Match::None;
 }
 
 // Metafiles: a placeable header (its frame in its own units per inch) or
@@ -388,15 +581,15 @@ Decoded wmf_decode(Bytes b, const Header& header, const Request& request)
 
 const Format kJpegFormat{"jpeg", {"JPG", "JPE", "JIF"}, sniff_jpeg, jpeg_header, wic_decode};
 const Format kPngFormat{"png", {"PNG"}, sniff_png, png_header, wic_decode};
-const Format kGifFormat{"gif", {"GIF"}, sniff_gif, plain_header, wic_decode};
+const Format kGifFormat{"gif", {"GIF"}, sniff_gif, gif_header, gif_decode};
 const Format kTiffFormat{"tiff", {"TIF", "IFF"}, sniff_tiff, tiff_header, wic_decode};
 const Format kWmfFormat{"wmf", {"WMF"}, sniff_wmf, wmf_header, wmf_decode};
 
 namespace {
 
 constexpr const Format* kTable[] = {
-    &kJpegFormat, &kPngFormat, &kGifFormat, &kBmpFormat, &kTiffFormat, &kSoftimageFormat,
-    &kRadianceFormat, &kWmfFormat, &kWpgFormat, &kUtahRleFormat, &kPcxFormat, &kTgaFormat, &kDibFormat,
+    &kJpegFormat, &kPngFormat, &kGifFormat,     &kBmpFormat, &kTiffFormat, &kSoftimageFormat, &kRadianceFormat,
+    &kWmfFormat,  &kWpgFormat, &kUtahRleFormat, &kPcxFormat, &kTgaFormat,  &kDibFormat,
 };
 
 } // namespace

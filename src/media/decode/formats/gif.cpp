@@ -20,22 +20,6 @@ namespace {
 constexpr int kMaxFrames = 65536;
 constexpr std::int64_t kMaxComposedPixels = 4 * kMaxPixels;
 
-// Skips a chain of data sub-blocks starting at `at`; false when the chain
-// runs past the end of the file.
-bool skip_sub_blocks(Bytes b, std::size_t& at)
-{
-    while (true) {
-        const auto len = u8(b, at);
-        if (!len) {
-            return false;
-        }
-        at += 1 + *len;
-        if (*len == 0) {
-            return at <= b.size();
-        }
-    }
-}
-
 Match sniff(Bytes b)
 {
     return starts_with(b, "GIF87a") || starts_with(b, "GIF89a") ? Match::Strong : Match::None;
@@ -75,7 +59,7 @@ Header read_header(Bytes b)
                 delayed = u16le(b, at + 4).value_or(0) != 0;
             }
             at += 2;
-            if (!skip_sub_blocks(b, at)) {
+            if (!SkipGifSubBlocks(b, at)) {
                 break;
             }
             continue;
@@ -113,7 +97,7 @@ Header read_header(Bytes b)
             at += 3u * (2u << (*iflags & 7));
         }
         at += 1; // LZW minimum code size
-        if (!skip_sub_blocks(b, at)) {
+        if (!SkipGifSubBlocks(b, at)) {
             break;
         }
         if (delayed) {
@@ -145,8 +129,8 @@ struct Reader {
 int read_data(GifFileType* gif, GifByteType* out, int count)
 {
     auto* r = static_cast<Reader*>(gif->UserData);
-    const std::size_t take = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)),
-                                                   r->bytes.size() - r->at);
+    const std::size_t take =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), r->bytes.size() - r->at);
     std::memcpy(out, r->bytes.data() + r->at, take);
     r->at += take;
     return static_cast<int>(take);
@@ -324,8 +308,7 @@ Decoded decode(Bytes bytes, const Header& header, const Request& request)
         gif->ImageCount = 0;
     }
     // A first frame with pixels none of which decode shows nothing.
-    if (frames == 0 || (first_rows == 0 && broken && header.largest_part.width > 0 &&
-                        header.largest_part.height > 0)) {
+    if (frames == 0 || (first_rows == 0 && broken && header.largest_part.width > 0 && header.largest_part.height > 0)) {
         return Failed(gif->Error != 0 ? std::string("the GIF's data cannot be read: ") + GifErrorString(gif->Error)
                                       : std::string("GIF has no frame"));
     }
