@@ -223,6 +223,7 @@ TEST_F(LockE2E, AGrabHeldElsewhereIsReportedOnceAndAWindowRaisedAgainAndAgainNev
     std::thread fight([&] {
         while (raising) {
             raiser.raise();
+            // Another client's pace of raising, not a wait for anything.
             std::this_thread::sleep_for(10ms);
         }
     });

@@ -7,6 +7,7 @@
 #include "qt/sound/qt_fx_snd.h"
 #include "qt/sound/sound_output.h"
 #include "support/run_events_until.h"
+#include "support/wait_until.h"
 
 #include <gtest/gtest.h>
 
@@ -379,13 +380,9 @@ TEST_F(SoundTest, SoundGoesOnWhileTheUiThreadIsBusy)
     // The UI thread runs no events, as in a long effect, until the device
     // has played a third of a second: it would wait in vain for audio that
     // stalled with it.
-    QElapsedTimer waited;
-    waited.start();
-    while (output_frames() < started + device_rate / 3 && waited.elapsed() < 30000) {
-        QThread::msleep(5);
-    }
+    ASSERT_TRUE(framory::testing::WaitUntil([&] { return output_frames() >= started + device_rate / 3; }))
+        << "the audio stalled with the UI thread";
     const std::size_t after = output_frames();
-    ASSERT_GE(after, started + device_rate / 3) << "the audio stalled with the UI thread";
     EXPECT_GT(peak(output_samples(), started, after), audible_level);
     ASSERT_TRUE(RunEventsUntil([&] { return !player.completions.empty(); }));
     EXPECT_GE(heard_until(player, 0, started), 45657.0 / device_rate - allowed_short_s);
