@@ -54,12 +54,10 @@ TEST(Main, TheSwitchOpensItsFormAfterTheMachinesFactsAndSettingsAreRead)
         std::int32_t host; // only the preview reads a handle
     };
     const Case cases[] = {{"/c", "configuration", SaverMode::Configure, AfterMain::KeepRunning, 99},
-                          {"", "configuration", SaverMode::Configure, AfterMain::KeepRunning, 99},
                           {"/p 1234", "preview", SaverMode::Preview, AfterMain::KeepRunning, 1234},
                           {"/p:1234", "preview", SaverMode::Preview, AfterMain::KeepRunning, 0},
                           {"/a 555", "change_password", SaverMode::ChangePassword, AfterMain::KeepRunning, 99},
-                          {"/X", "", SaverMode::None, AfterMain::EndProgram, 99},
-                          {"-s", "", SaverMode::None, AfterMain::EndProgram, 99}};
+                          {"/X", "", SaverMode::None, AfterMain::EndProgram, 99}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         World w;
@@ -103,21 +101,33 @@ TEST(Main, ConfigurationEndsAtOnceWhenThisFramoryRunsAlready)
     }
 }
 
-TEST(Main, TheShowRunsUntilItsWindowUnloadsAndASecondShowEndsSilently)
+TEST(Main, AShowRunsUntilItsWindowUnloadsAndASecondShowEndsSilently)
 {
-    World w;
-    bool running_at_open = false;
-    w.forms.on_open = [&](Program& p) { running_at_open = p.show_running; };
-    int passes = 0;
-    w.pump.during_wait = [&] {
-        if (++passes == 3) {
-            w.program.show_running = false; // the show window's unload step
+    for (const bool hosted : {false, true}) {
+        SCOPED_TRACE(hosted);
+        World w;
+        if (hosted) {
+            w.windows.titles = {"screen saver running"}; // a hosted show runs beside any other show
         }
-    };
-    const MainResult result = w.run("/s");
-    EXPECT_TRUE(running_at_open);
-    EXPECT_EQ(passes, 3);
-    EXPECT_EQ(std::make_pair(result.mode, result.after), std::make_pair(SaverMode::Run, AfterMain::EndProgram));
+        w.store.set("scene_delay", "17");
+        bool running_at_open = false;
+        w.forms.on_open = [&](Program& p) {
+            running_at_open = p.show_running;
+            EXPECT_EQ(p.settings.scene_delay, 17);
+        };
+        int passes = 0;
+        w.pump.during_wait = [&] {
+            if (++passes == 3) {
+                w.program.show_running = false; // the show window's unload step
+            }
+        };
+        const MainResult result =
+            hosted ? MainHosted(w.program, w.services, {HostedRequest::Target::Window, 42}) : w.run("/s");
+        EXPECT_EQ(w.forms.opened, std::vector<std::string>{hosted ? "hosted" : "show"});
+        EXPECT_TRUE(running_at_open);
+        EXPECT_EQ(passes, 3) << "it runs until its window unloads";
+        EXPECT_EQ(std::make_pair(result.mode, result.after), std::make_pair(SaverMode::Run, AfterMain::EndProgram));
+    }
 
     for (const bool shown_elsewhere : {true, false}) {
         World other;
@@ -131,26 +141,6 @@ TEST(Main, TheShowRunsUntilItsWindowUnloadsAndASecondShowEndsSilently)
         EXPECT_EQ(other.forms.opened.size(), shown_elsewhere ? 0u : 1u);
         EXPECT_FALSE(other.program.show_running);
     }
-}
-
-TEST(Main, AHostedShowLoadsTheSettingsAndRunsBesideAnyOtherShow)
-{
-    World w;
-    w.windows.titles = {"screen saver running"};
-    w.store.set("scene_delay", "17");
-    w.forms.on_open = [](Program& p) {
-        EXPECT_TRUE(p.show_running);
-        EXPECT_EQ(p.settings.scene_delay, 17);
-    };
-    int passes = 0;
-    w.pump.during_wait = [&] {
-        if (++passes == 2) {
-            w.program.show_running = false; // the show window's unload step
-        }
-    };
-    EXPECT_EQ(MainHosted(w.program, w.services, {HostedRequest::Target::Window, 42}).mode, SaverMode::Run);
-    EXPECT_EQ(w.forms.opened, std::vector<std::string>{"hosted"});
-    EXPECT_EQ(passes, 2) << "it runs until its window unloads";
 }
 
 } // namespace
