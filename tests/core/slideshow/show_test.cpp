@@ -420,24 +420,21 @@ TEST_F(ShowTest, SoundsPlayInTurnFromARandomStartAndMSkipsOnce)
 TEST_F(ShowTest, ExitLeavesTheWallpaperWhenAskedAndUnloadRestoresEverything)
 {
     pictures({"a.jpg"});
-    for (const bool save_works : {true, false}) {
-        store.set("wallpaper", "1");
+    for (const auto& [wallpaper, save_works] : {std::pair<std::string, bool>{"1", true}, {"1", false}, {"0", true}}) {
+        store.set("wallpaper", wallpaper);
         w.save_works = save_works;
+        w.saved.clear();
         w.wallpaper.clear();
+        w.unloaded = false;
         load();
         show->Timer1_Timer();
         program.show.dismissal.allow_exit();
         show->Timer1_Timer();
-        EXPECT_EQ(w.saved, native("/win/Velmoria.bmp"));
-        EXPECT_EQ(w.wallpaper, save_works ? native("/win/Velmoria.bmp") : "") << "an unwritten bitmap is not set";
+        const std::string bitmap = wallpaper == "1" ? native("/win/Velmoria.bmp") : "";
+        EXPECT_EQ(w.saved, bitmap);
+        EXPECT_EQ(w.wallpaper, save_works ? bitmap : "") << "an unwritten bitmap is not set";
         EXPECT_TRUE(w.unloaded && !show->in_tick());
     }
-    store.set("wallpaper", "0");
-    w.saved.clear();
-    load();
-    program.show.dismissal.allow_exit();
-    show->Timer1_Timer();
-    EXPECT_EQ(w.saved, "");
 
     snd1.set_sound_file("/p/x.wav");
     show->Form_Unload();
