@@ -1,6 +1,7 @@
 #include "qt/platform/desktop_password.h"
 #include "qt/platform/show_services.h"
 
+#include "support/wait_until.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -99,12 +100,7 @@ TEST(DesktopPasswordSwitch, ASlowOrMissingSettingsServiceNeverReadsAsOff)
 
     // Once the service answers "off", a later question says so.
     service->set(SettingsService::State::Answers, "false");
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    bool on = true;
-    while (on && std::chrono::steady_clock::now() < end) {
-        on = locked.DesktopPasswordOn();
-    }
-    EXPECT_FALSE(on);
+    EXPECT_TRUE(framory::testing::WaitUntil([&] { return !locked.DesktopPasswordOn(); }));
 }
 
 // Against a stand-in of the desktop's settings that, as GNOME does, loads
