@@ -1,19 +1,23 @@
 // Framory.scr end to end under Wine on a private X server: the show, the
-// configuration hub, the change-password request and the preview, each
-// started as Windows starts a screen saver, with the settings in the
-// registry and the results read from the screen and the registry.
+// configuration hub and its dialogs, the change-password request and the
+// preview, each started as Windows starts a screen saver, with the settings
+// in the registry and the results read from the screen and the registry.
+#include "core/config_ui/about.h"
+#include "core/config_ui/folder_editor.h"
 #include "core/password/scramble.h"
+#include "core/startup/program.h"
 #include "saver_under_test.h"
-#include "win32/platform/desktop_output.h"
 #include "win32/decode/picture_decoder.h"
+#include "win32/platform/desktop_output.h"
 #include "win32/platform/registry_store.h"
 #include "win32/show/frm_preview.h"
-#include "core/startup/program.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -26,14 +30,38 @@ constexpr std::uint32_t kTopRight = media::Argb(30, 200, 60);
 constexpr std::uint32_t kBottomLeft = media::Argb(40, 60, 220);
 constexpr std::uint32_t kBottomRight = media::Argb(240, 220, 40);
 
+// A magenta window of this process, not top-most.
+class PlainHost {
+public:
+    explicit PlainHost(const RECT& area = {100, 100, 400, 300})
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
+        wc.lpszClassName = "FramoryTestHost";
+        RegisterClassA(&wc);
+        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                   area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~PlainHost()
+    {
+        if (IsWindow(m_window)) {
+            DestroyWindow(m_window);
+        }
+    }
+    HWND window() const { return m_window; }
+
+private:
+    HWND m_window = nullptr;
+};
+
 class SaverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        m_folder = std::string(temp) + "framory-e2e-" + std::to_string(GetCurrentProcessId()) + "\\";
-        CreateDirectoryA(m_folder.c_str(), nullptr);
+        m_folder = TempFolder("framory-e2e-");
         media::Image picture(400, 300);
         for (int y = 0; y < 300; ++y) {
             for (int x = 0; x < 400; ++x) {
@@ -44,19 +72,15 @@ protected:
         RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
         // Fast effects, a long hold, no frame, caption on, black ground, no sound.
         const std::map<std::string, std::string> options{
-            {"folders_total", "1"}, {"folder1", m_folder}, {"border_active", "0"}, {"gradient", "0"},
-            {"scale_flag", "85"},   {"show_filenames", "1"}, {"sound_on", "0"}, {"effect_delay", "2"},
+            {"folders_total", "1"}, {"folder1", m_folder},   {"border_active", "0"}, {"gradient", "0"},
+            {"scale_flag", "85"},   {"show_filenames", "1"}, {"sound_on", "0"},      {"effect_delay", "2"},
             {"effect_speed", "1"},  {"scene_delay", "60"}};
         for (const auto& [key, value] : options) {
             m_store.write("Options", key, value);
         }
     }
 
-    void TearDown() override
-    {
-        DeleteFileA((m_folder + "quadrants.bmp").c_str());
-        RemoveDirectoryA(m_folder.c_str());
-    }
+    void TearDown() override { std::filesystem::remove_all(m_folder); }
 
     // The picture at 85 per cent of the 1024 x 768 screen: 870 x 653 at 77, 58.
     static bool picture_on_screen(const media::Image& screen)
@@ -93,45 +117,107 @@ protected:
     std::string m_folder;
 };
 
-TEST_F(SaverTest, ShowDisplaysThePictureOfTheConfiguredFolderAndAKeyEndsIt)
+// The monitors scripts/wine-run gives these tests: 1024 x 768, and 800 x 600 to its right.
+TEST_F(SaverTest, ShowDisplaysThePictureCoversTheOtherMonitorAndAClickThereEndsIt)
 {
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
+    const RECT second{1024, 0, 1824, 600};
+    const auto all_black = [&] {
+        const media::Image area = CaptureScreen(second);
+        return std::all_of(area.data(), area.data() + area.pixel_count(),
+                           [](std::uint32_t pixel) { return Near(pixel, media::Argb(0, 0, 0)); });
+    };
+    PlainHost other_window(second);
+    ASSERT_TRUE(WaitUntil([&] { return Near(CaptureScreen(second).at(400, 300), media::Argb(255, 0, 255)); }));
+
     SaverProcess saver("/s");
     ASSERT_TRUE(saver.started());
     ASSERT_TRUE(WaitUntil([] { return FindWindowA(nullptr, "screen saver running") != nullptr; }));
     ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }))
         << "the picture's quadrants never showed inside its rectangle";
     EXPECT_TRUE(WaitUntil([] { return caption_on_screen(CaptureScreen()); }));
+    EXPECT_TRUE(WaitUntil(all_black)) << "the second monitor is not covered black";
 
     // A second show start finds the first one's window and ends at once.
-    SaverProcess second("/s");
-    EXPECT_TRUE(second.wait_for_exit());
+    SaverProcess second_show("/s");
+    EXPECT_TRUE(second_show.wait_for_exit());
     EXPECT_FALSE(saver.exited());
 
-    SetForegroundWindow(FindWindowA(nullptr, "screen saver running"));
-    press_key('X');
-    EXPECT_TRUE(saver.wait_for_exit()) << "a key did not end the show";
+    SetCursorPos(1424, 300);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    EXPECT_TRUE(saver.wait_for_exit()) << "a click on the cover did not end the show";
 }
 
-TEST_F(SaverTest, SettingsSavedByTheHubAreReadByTheShow)
+// The hub opens each dialog modally from its button; what they and the hub
+// change is in the registry when it has closed, and the show reads it.
+TEST_F(SaverTest, HubDialogsSaveToTheRegistryAndTheShowReadsIt)
 {
     {
         SaverProcess hub("/c");
-        ASSERT_TRUE(hub.started());
         HWND window = nullptr;
         ASSERT_TRUE(WaitUntil([&] {
             window = FindWindowA(nullptr, "Framory - v3.0.0");
             return window != nullptr && IsWindowVisible(window);
         }));
-        HWND check = FindControl(window, "Button", "Display Filenames");
+        HWND check = FindWindowExA(window, nullptr, "Button", "Display Filenames");
         ASSERT_NE(check, nullptr);
         EXPECT_EQ(SendMessageA(check, BM_GETCHECK, 0, 0), BST_CHECKED);
         SendMessageA(check, BM_SETCHECK, BST_UNCHECKED, 0);
+        const auto click = [](HWND parent, const char* caption) {
+            HWND button = FindWindowExA(parent, nullptr, "Button", caption);
+            ASSERT_NE(button, nullptr) << caption;
+            PostMessageA(button, BM_CLICK, 0, 0);
+        };
+        struct Step {
+            const char* button;
+            std::string title;
+            std::function<void(HWND dialog)> act;
+            const char* close;
+        };
+        const Step steps[] = {
+            {"Screen Saver Options", "Screen Saver Options", [&](HWND dialog) { click(dialog, "Random Order"); },
+             "&Ok"},
+            // The editor opens in the program's own folder and adds it.
+            {"Edit Display Folders", core::kFolderEditorTitle,
+             [&](HWND dialog) {
+                 click(dialog, core::kAddFolderCaption);
+                 // The chosen folders: the list box that selects several.
+                 HWND list = nullptr;
+                 for (HWND at = FindWindowExA(dialog, nullptr, "ListBox", nullptr); at != nullptr;
+                      at = FindWindowExA(dialog, at, "ListBox", nullptr)) {
+                     list = (GetWindowLongPtrA(at, GWL_STYLE) & LBS_EXTENDEDSEL) != 0 ? at : list;
+                 }
+                 EXPECT_TRUE(WaitUntil([&] { return SendMessageA(list, LB_GETCOUNT, 0, 0) == 2; }));
+             },
+             core::kExitCaption},
+            {"About", std::string(core::kAboutTitle),
+             [](HWND dialog) { EXPECT_NE(FindWindowExA(dialog, nullptr, "Static", "Developed By:"), nullptr); }, "Ok"},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.title);
+            click(window, step.button);
+            HWND dialog = nullptr;
+            ASSERT_TRUE(WaitUntil([&] {
+                dialog = FindWindowA(nullptr, step.title.c_str());
+                return dialog != nullptr && IsWindowVisible(dialog);
+            }));
+            EXPECT_FALSE(IsWindowEnabled(window)) << "the hub is not waiting for its dialog";
+            step.act(dialog);
+            click(dialog, step.close);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) && IsWindowEnabled(window); }));
+        }
         PostMessageA(window, WM_CLOSE, 0, 0);
         ASSERT_TRUE(hub.wait_for_exit());
     }
     EXPECT_EQ(m_store.read("Options", "show_filenames", ""), "0");
-    EXPECT_EQ(m_store.read("Options", "folder1", ""), m_folder);
+    EXPECT_EQ(m_store.read("Options", "random_order", ""), "1");
     EXPECT_EQ(m_store.read("Options", "scale_flag", ""), "85");
+    EXPECT_EQ(m_store.read("Options", "folder1", ""), m_folder);
+    std::string program_folder = FRAMORY_SCR_PATH;
+    program_folder.erase(program_folder.find_last_of('\\') + 1);
+    EXPECT_EQ(_stricmp(m_store.read("Options", "folder2", "").c_str(), program_folder.c_str()), 0)
+        << m_store.read("Options", "folder2", "");
 
     SaverProcess saver("/s");
     ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
@@ -194,10 +280,7 @@ TEST_F(SaverTest, PrinterFailureIsReportedAndTheLastSceneBecomesTheWallpaper)
 TEST_F(SaverTest, WithTheDesktopPasswordSwitchOnOnlyTheRightPasswordEndsTheShow)
 {
     m_store.write("Options", "misc", core::Scramble("ABC"));
-    HKEY desktop = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &desktop,
-                    nullptr);
-    RegSetValueExA(desktop, "ScreenSaveUsePassword", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+    RegSetKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword", REG_SZ, "1", 2);
 
     SaverProcess saver("/s");
     ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
@@ -225,36 +308,8 @@ TEST_F(SaverTest, WithTheDesktopPasswordSwitchOnOnlyTheRightPasswordEndsTheShow)
     SendMessageA(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("abc"));
     PostMessageA(prompt, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(saver.wait_for_exit()) << "the right password did not end the show";
-    RegDeleteValueA(desktop, "ScreenSaveUsePassword");
-    RegCloseKey(desktop);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ScreenSaveUsePassword");
 }
-
-// A magenta window of this process, not top-most.
-class PlainHost {
-public:
-    explicit PlainHost(const RECT& area = {100, 100, 400, 300})
-    {
-        WNDCLASSA wc{};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hbrBackground = CreateSolidBrush(RGB(255, 0, 255));
-        wc.lpszClassName = "FramoryTestHost";
-        RegisterClassA(&wc);
-        m_window = CreateWindowExA(0, "FramoryTestHost", "preview host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
-                                   area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
-                                   nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~PlainHost()
-    {
-        if (IsWindow(m_window)) {
-            DestroyWindow(m_window);
-        }
-    }
-    HWND window() const { return m_window; }
-
-private:
-    HWND m_window = nullptr;
-};
 
 // Wine shows no pixels of a child window that another process draws, so
 // the preview process is checked for what it does to the host (its picture
@@ -302,30 +357,6 @@ TEST_F(SaverTest, PreviewDrawsTheBuiltInPictureInTheHostsTopLeftCorner)
     EXPECT_TRUE(WaitUntil(drawn)) << "the preview picture never showed in the host";
     DestroyWindow(host.window());
     EXPECT_TRUE(WaitUntil([&] { return form.unloaded(); }));
-}
-
-// The monitors scripts/wine-run gives these tests: 1024 x 768, and 800 x 600 to its right.
-TEST_F(SaverTest, TheOtherMonitorIsCoveredBlackAndAClickThereEndsTheShow)
-{
-    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2);
-    const RECT second{1024, 0, 1824, 600};
-    const auto all_black = [&] {
-        const media::Image area = CaptureScreen(second);
-        return std::all_of(area.data(), area.data() + area.pixel_count(),
-                           [](std::uint32_t pixel) { return Near(pixel, media::Argb(0, 0, 0)); });
-    };
-    PlainHost other_window(second);
-    ASSERT_TRUE(WaitUntil([&] { return Near(CaptureScreen(second).at(400, 300), media::Argb(255, 0, 255)); }));
-
-    SaverProcess saver("/s");
-    ASSERT_TRUE(WaitUntil([] { return picture_on_screen(CaptureScreen()); }));
-    EXPECT_TRUE(WaitUntil(all_black)) << "the second monitor is not covered black";
-    EXPECT_FALSE(saver.exited());
-
-    SetCursorPos(1424, 300);
-    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    EXPECT_TRUE(saver.wait_for_exit()) << "a click on the cover did not end the show";
 }
 
 TEST_F(SaverTest, UnknownSwitchesAndMissingPreviewHostsEndAtOnce)

@@ -98,9 +98,13 @@ bool Near(std::uint32_t pixel, std::uint32_t colour, int tolerance)
     return true;
 }
 
-HWND FindControl(HWND parent, const char* kind, const char* text)
+std::string TempFolder(const char* prefix)
 {
-    return FindWindowExA(parent, nullptr, kind, text);
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    const std::string folder = std::string(temp) + prefix + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder;
 }
 
 } // namespace framory::win32::testing

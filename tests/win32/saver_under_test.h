@@ -1,7 +1,7 @@
 #pragma once
 
-// Starting Framory.scr from a test, finding its windows, reading the screen
-// and waiting for conditions with a deadline.
+// Starting Framory.scr from a test, reading the screen, making scratch
+// folders and waiting for conditions with a deadline.
 
 #include "media/image/image.h"
 
@@ -43,7 +43,8 @@ media::Image CaptureScreen(RECT area = {});
 // Whether the pixel is within `tolerance` of the colour in each channel.
 bool Near(std::uint32_t pixel, std::uint32_t colour, int tolerance = 12);
 
-// A control of a window by its class and text.
-HWND FindControl(HWND parent, const char* kind, const char* text);
+// A new folder under the temporary one, its name `prefix` and this
+// process's id, with a backslash at the end.
+std::string TempFolder(const char* prefix);
 
 } // namespace framory::win32::testing
