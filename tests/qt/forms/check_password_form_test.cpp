@@ -37,6 +37,7 @@ TEST_F(PromptTest, MaskedTopMostUnlessAPreviewAndShowsThePointer)
     frm_checkpassword prompt(program, cursor, pump, screen);
     EXPECT_EQ(prompt.Text1.echoMode(), QLineEdit::Password);
     EXPECT_TRUE(prompt.Timer1.isActive());
+    EXPECT_EQ(prompt.Timer1.interval(), 20000);
     EXPECT_TRUE(prompt.windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_EQ(cursor.count(), 0) << "the pointer shows for the prompt";
 

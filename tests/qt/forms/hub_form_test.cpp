@@ -81,7 +81,6 @@ TEST_F(HubTest, ButtonsOpenTheirDialogsOrTheCatalogueAndPreviewRunsTheShowAsAPre
     // The catalogue program is missing.
     EXPECT_EQ(shell.opened, std::vector<std::string>{"empty/Obelin_Products.exe"});
     EXPECT_EQ(watcher.count, 1);
-    EXPECT_EQ(watcher.title, QStringLiteral("Error!"));
     EXPECT_EQ(watcher.text, QStringLiteral("Error Launching Obelin_Products.exe!\r\rPlease make sure you have this "
                                            "program installed properly!"));
 }
