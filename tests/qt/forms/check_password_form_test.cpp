@@ -32,15 +32,9 @@ protected:
     }
 };
 
-TEST_F(PromptTest, LaidOutAsDesignedWithAMaskedBox)
+TEST_F(PromptTest, MaskedTopMostUnlessAPreviewAndShowsThePointer)
 {
     frm_checkpassword prompt(program, cursor, pump, screen);
-    EXPECT_EQ(prompt.windowTitle(), QStringLiteral("Screen Saver Password"));
-    EXPECT_EQ(prompt.size(), QSize(256, 75));
-    EXPECT_EQ(prompt.Text1.geometry(), QRect(12, 36, 136, 19));
-    EXPECT_EQ(prompt.Command1.text(), QStringLiteral("Ok"));
-    EXPECT_EQ(prompt.Command2.text(), QStringLiteral("Cancel"));
-    EXPECT_EQ(prompt.Label1.text(), QStringLiteral("Type your screen saver password:"));
     EXPECT_EQ(prompt.Text1.echoMode(), QLineEdit::Password);
     EXPECT_TRUE(prompt.Timer1.isActive());
     EXPECT_EQ(prompt.Timer1.interval(), 20000);
@@ -52,33 +46,33 @@ TEST_F(PromptTest, LaidOutAsDesignedWithAMaskedBox)
     EXPECT_FALSE(preview_prompt.windowFlags() & Qt::WindowStaysOnTopHint) << "a preview's prompt is not top-most";
 }
 
-TEST_F(PromptTest, TypedPasswordAndEnterEndTheShowWhateverTheCase)
+TEST_F(PromptTest, TheRightPasswordInAnyCaseEndsTheShowAndAWrongOneIsToldAndKeepsThePromptOpen)
 {
-    frm_checkpassword prompt(program, cursor, pump, screen);
-    prompt.show();
-    QTest::keyClicks(&prompt.Text1, QStringLiteral("tULIP"));
-    QTest::keyClick(&prompt.Text1, Qt::Key_Return);
-    EXPECT_TRUE(program.show.dismissal.exit_now());
-    EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Closed);
-    EXPECT_FALSE(prompt.isVisible());
-    EXPECT_EQ(cursor.count(), -1) << "hidden again when the prompt closes";
-}
-
-TEST_F(PromptTest, WrongPasswordSaysSoAndKeepsThePromptOpen)
-{
-    frm_checkpassword prompt(program, cursor, pump, screen);
-    prompt.show();
-    framory::testing::MessageBoxAnswerer seen;
-    QTest::keyClicks(&prompt.Text1, QStringLiteral("rose"));
-    QTest::mouseClick(&prompt.Command1, Qt::LeftButton);
-    EXPECT_EQ(seen.count, 1);
-    EXPECT_EQ(seen.text, QStringLiteral("The password that you typed is not correct. Try typing it again."));
-    EXPECT_EQ(seen.title, QStringLiteral("Passwords"));
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    EXPECT_TRUE(prompt.Text1.text().isEmpty());
-    EXPECT_TRUE(prompt.isVisible());
-    EXPECT_FALSE(program.show.dismissal.exit_now());
-    EXPECT_EQ(program.show.dismissal.prompt_state(), core::PromptState::Open);
+    for (const auto& [typed, right] : {std::pair{"rose", false}, std::pair{"tULIP", true}}) {
+        SCOPED_TRACE(typed);
+        program.show.dismissal.request();
+        program.show.dismissal.open_prompt();
+        frm_checkpassword prompt(program, cursor, pump, screen);
+        prompt.show();
+        framory::testing::MessageBoxAnswerer seen;
+        QTest::keyClicks(&prompt.Text1, QString::fromLatin1(typed));
+        if (right) {
+            QTest::keyClick(&prompt.Text1, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(&prompt.Command1, Qt::LeftButton);
+        }
+        EXPECT_EQ(program.show.dismissal.exit_now(), right);
+        EXPECT_EQ(program.show.dismissal.prompt_state(), right ? core::PromptState::Closed : core::PromptState::Open);
+        EXPECT_EQ(prompt.isVisible(), !right);
+        EXPECT_EQ(seen.count, right ? 0 : 1);
+        if (right) {
+            EXPECT_EQ(cursor.count(), -1) << "hidden again when the prompt closes";
+        } else {
+            EXPECT_EQ(seen.text, QStringLiteral("The password that you typed is not correct. Try typing it again."));
+            EXPECT_EQ(seen.icon, QMessageBox::Warning);
+            EXPECT_TRUE(prompt.Text1.text().isEmpty());
+        }
+    }
 }
 
 TEST_F(PromptTest, CancelOrTheTimeOutClearsTheDismissalAndTheShowGoesOn)

@@ -7,10 +7,10 @@
 #include "qt/forms/frm_newpassword.h"
 #include "qt/forms/frm_options.h"
 
-#include "../platform/temp_folder.h"
+#include "app/desktop_platform.h"
 #include "core/settings/settings.h"
 #include "core/startup/program.h"
-#include "app/desktop_platform.h"
+#include "form_test_support.h"
 #include "qt/platform/xkb_keyboard.h"
 
 #include <QCheckBox>
@@ -54,13 +54,11 @@ bool sharp(const QWidget& widget)
 
 TEST(DialogTexts, EveryTextOfEveryDialogShowsWholeAndSharp)
 {
-    framory::testing::TempFolder home;
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((home.path() / "config").string()));
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString((home.path() / "data").string()));
+    framory::testing::DesktopHome home;
     DesktopPlatform platform(DisplayKind::Offscreen);
     core::Program program;
-    program.windows_dir = (home.path() / "data").string() + "/";
-    program.program_folder = home.path().string() + "/";
+    program.windows_dir = (home.folder.path() / "data").string() + "/";
+    program.program_folder = home.folder.path().string() + "/";
     core::LoadSettings(program, platform.store());
 
     HubDialogs none;

@@ -1,37 +1,24 @@
 #include "qt/forms/frm_newpassword.h"
 
 #include "../components/component_test_support.h"
-#include "../platform/temp_folder.h"
+#include "app/desktop_platform.h"
 #include "core/password/scramble.h"
 #include "core/startup/program.h"
-#include "app/desktop_platform.h"
-#include "qt/platform/settings_file_store.h"
+#include "form_test_support.h"
 #include "qt/platform/xkb_keyboard.h"
 #include "support/message_boxes.h"
 
 #include <QApplication>
-#include <QMessageBox>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
 namespace framory::qt {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FileText(const fs::path& file)
-{
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using framory::testing::FileText;
 
 class NewPasswordFormTest : public ::testing::Test {
 protected:
@@ -49,31 +36,9 @@ protected:
         dialog->show();
         return dialog;
     }
-    // The stored form as another process would read it from the file.
-    std::string stored_in_file()
-    {
-        SettingsFileStore reader(file);
-        return reader.read("Options", "misc", "(absent)");
-    }
 };
 
-TEST_F(NewPasswordFormTest, TextsOfTheDesignAndMaskedBoxes)
-{
-    auto dialog = open();
-    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Change  Password"));
-    EXPECT_EQ(dialog->Label1.text(), QStringLiteral("Change password for Framory Screen Saver"));
-    EXPECT_EQ(dialog->Label2.text(), QStringLiteral("New Password:"));
-    EXPECT_EQ(dialog->Label3.text(), QStringLiteral("Confirm new password:"));
-    EXPECT_EQ(dialog->OK.text(), QStringLiteral("OK"));
-    EXPECT_EQ(dialog->Cancel.text(), QStringLiteral("Cancel"));
-    for (QLineEdit* box : {&dialog->NewPassword, &dialog->NewPassword2}) {
-        EXPECT_EQ(box->echoMode(), QLineEdit::Password);
-        EXPECT_TRUE(box->text().isEmpty());
-        EXPECT_EQ(box->maxLength(), 32767) << "no limit of its own";
-    }
-}
-
-TEST_F(NewPasswordFormTest, TypedWithTheTabOrderTheCapitalsAreStoredScrambled)
+TEST_F(NewPasswordFormTest, TypedWithTheTabOrderIntoMaskedBoxesTheCapitalsAreStoredScrambled)
 {
     auto dialog = open();
     dialog->activateWindow();
@@ -89,44 +54,36 @@ TEST_F(NewPasswordFormTest, TypedWithTheTabOrderTheCapitalsAreStoredScrambled)
     EXPECT_EQ(QApplication::focusWidget(), &dialog->Cancel);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     ASSERT_EQ(QApplication::focusWidget(), &dialog->OK);
+    for (QLineEdit* box : {&dialog->NewPassword, &dialog->NewPassword2}) {
+        EXPECT_EQ(box->echoMode(), QLineEdit::Password);
+    }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
 
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(program.password.plain_password, "TULIP1");
-    EXPECT_EQ(stored_in_file(), core::Scramble("TULIP1"));
-    EXPECT_NE(FileText(file).find("misc=" + core::Scramble("TULIP1")), std::string::npos);
+    EXPECT_NE(FileText(file).find("misc=" + core::Scramble("TULIP1") + "\n"), std::string::npos);
 }
 
 TEST_F(NewPasswordFormTest, OkStoresMatchingPasswordsOfUpToThirtyCharactersOrSaysWhatIsWrong)
 {
     const QString thirty_one = QStringLiteral("abcdefghijklmnopqrstuvwxyz:{}?~");
+    const char* const mismatch = "The new and confirmed passwords do not match. Please type them again.";
+    const char* const too_long = "New password too long\nMaximum length 30 chars";
     struct Case {
         QString first, second;
-        bool enter;           // Enter in the second box instead of a click on OK
-        const char* box_text; // the message shown, or none: the dialog closes
-        const char* box_title;
-        QMessageBox::Icon icon;
-        QString shown;      // the first box afterwards
-        std::string stored; // the password as the file holds it, unscrambled
+        bool enter;         // Enter in the second box instead of a click on OK
+        const char* shown;  // the message shown, or none: the dialog closes
+        QString first_box;  // the first box afterwards
+        const char* stored; // the password as the file holds it, unscrambled
     };
     const Case cases[] = {
         // Different and both too long: the mismatch is told first.
-        {QString(31, 'a'), QString(32, 'a'), false,
-         "The new and confirmed passwords do not match. Please type them again.", "Microsoft Windows",
-         QMessageBox::Critical, QString(31, 'A'), "(absent)"},
-        {thirty_one, thirty_one, false, "New password too long\nMaximum length 30 chars", "Change Password",
-         QMessageBox::Warning, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/`"), "(absent)"},
-        {thirty_one.left(30),
-         thirty_one.left(30),
-         false,
-         nullptr,
-         "",
-         QMessageBox::NoIcon,
-         {},
-         "ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/"},
-        {QStringLiteral("rose"), QStringLiteral("Rose"), true, nullptr, "", QMessageBox::NoIcon, {}, "ROSE"},
+        {QString(31, 'a'), QString(32, 'a'), false, mismatch, QString(31, 'A'), nullptr},
+        {thirty_one, thirty_one, false, too_long, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/`"), nullptr},
+        {thirty_one.left(30), thirty_one.left(30), false, nullptr, {}, "ABCDEFGHIJKLMNOPQRSTUVWXYZ;[]/"},
+        {QStringLiteral("rose"), QStringLiteral("Rose"), true, nullptr, {}, "ROSE"},
         // Both empty remove the password.
-        {{}, {}, false, nullptr, "", QMessageBox::NoIcon, {}, ""},
+        {{}, {}, false, nullptr, {}, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.first.toStdString());
@@ -141,18 +98,16 @@ TEST_F(NewPasswordFormTest, OkStoresMatchingPasswordsOfUpToThirtyCharactersOrSay
         } else {
             QTest::mouseClick(&dialog->OK, Qt::LeftButton);
         }
-        EXPECT_EQ(seen.count, c.box_text != nullptr ? 1 : 0);
-        EXPECT_EQ(dialog->isVisible(), c.box_text != nullptr);
-        const std::string stored = stored_in_file();
-        EXPECT_EQ(stored == "(absent)" ? stored : core::Unscramble(stored), c.stored);
-        if (c.box_text != nullptr) {
-            EXPECT_EQ(seen.text, QString::fromUtf8(c.box_text));
-            EXPECT_EQ(seen.title, QString::fromUtf8(c.box_title));
-            EXPECT_EQ(seen.icon, c.icon);
-            EXPECT_EQ(dialog->NewPassword.text(), c.shown);
+        EXPECT_EQ(seen.count, c.shown != nullptr ? 1 : 0);
+        EXPECT_EQ(dialog->isVisible(), c.shown != nullptr);
+        if (c.shown != nullptr) {
+            EXPECT_EQ(seen.text, QString::fromUtf8(c.shown));
+            EXPECT_EQ(dialog->NewPassword.text(), c.first_box);
             EXPECT_EQ(program.password.plain_password, "OLD");
+            EXPECT_EQ(framory::testing::StoredOption(file, "misc"), "(absent)");
         } else {
             EXPECT_EQ(program.password.plain_password, c.stored);
+            EXPECT_EQ(core::Unscramble(framory::testing::StoredOption(file, "misc")), c.stored);
             EXPECT_NE(FileText(file).find("misc=" + core::Scramble(c.stored) + "\n"), std::string::npos);
         }
     }
@@ -179,35 +134,11 @@ TEST_F(NewPasswordFormTest, CancelEscapeAndTheCloseBoxStoreNothing)
 // The two ways the program opens the dialog, over the desktop's own services.
 class ChangePasswordEntryTest : public ::testing::Test {
 protected:
-    framory::testing::TempFolder folder;
-    QByteArray saved_config = qgetenv("XDG_CONFIG_HOME");
-    QByteArray saved_data = qgetenv("XDG_DATA_HOME");
+    framory::testing::DesktopHome home;
+    DesktopPlatform platform{DisplayKind::Offscreen};
     core::Program program;
 
-    void SetUp() override
-    {
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString((folder.path() / "config").string()));
-        qputenv("XDG_DATA_HOME", QByteArray::fromStdString((folder.path() / "data").string()));
-        fs::create_directories(folder.path() / "config");
-    }
-    void TearDown() override
-    {
-        restore("XDG_CONFIG_HOME", saved_config);
-        restore("XDG_DATA_HOME", saved_data);
-    }
-    static void restore(const char* name, const QByteArray& value)
-    {
-        if (value.isEmpty()) {
-            qunsetenv(name);
-        } else {
-            qputenv(name, value);
-        }
-    }
-    std::string stored_in_file()
-    {
-        SettingsFileStore reader(folder.path() / "config" / "Obelin Framory.ini");
-        return reader.read("Options", "misc", "(absent)");
-    }
+    std::string stored_in_file() { return framory::testing::StoredOption(home.settings_file(), "misc"); }
     static frm_newpassword* find_dialog()
     {
         for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -221,7 +152,6 @@ protected:
 
 TEST_F(ChangePasswordEntryTest, AsItsOwnProgramClosingEndsTheEventLoop)
 {
-    DesktopPlatform platform(DisplayKind::Offscreen);
     ASSERT_TRUE(OpenChangePasswordProgram(program, platform));
     frm_newpassword* dialog = find_dialog();
     ASSERT_NE(dialog, nullptr);
@@ -248,7 +178,6 @@ TEST_F(ChangePasswordEntryTest, AsItsOwnProgramClosingEndsTheEventLoop)
 
 TEST_F(ChangePasswordEntryTest, ModalFromAnotherDialogReturnsWhenClosed)
 {
-    DesktopPlatform platform(DisplayKind::Offscreen);
     QWidget hub;
     hub.show();
     bool was_modal = false;

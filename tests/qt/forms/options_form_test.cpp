@@ -1,11 +1,10 @@
 #include "qt/forms/frm_options.h"
 
 #include "../components/component_test_support.h"
-#include "../platform/temp_folder.h"
 #include "core/settings/settings.h"
 #include "core/startup/program.h"
+#include "form_test_support.h"
 #include "qt/platform/desktop_services.h"
-#include "qt/platform/settings_file_store.h"
 #include "qt/platform/volume_control.h"
 
 #include <QApplication>
@@ -17,6 +16,7 @@
 
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,14 +81,10 @@ protected:
     }
 
     // What a later process reads from the settings file.
-    std::string saved(const std::string& key)
-    {
-        SettingsFileStore reader(file);
-        return reader.read("Options", key, "missing");
-    }
+    std::string saved(const std::string& key) { return framory::testing::StoredOption(file, key, "missing"); }
 };
 
-TEST_F(OptionsFormTest, EveryTextOfTheDesignFitsInItsBox)
+TEST_F(OptionsFormTest, TextsFitTheirBoxesAndEachTooltipSitsOnItsControl)
 {
     load();
     auto dialog = open();
@@ -96,24 +92,29 @@ TEST_F(OptionsFormTest, EveryTextOfTheDesignFitsInItsBox)
     EXPECT_FALSE(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(dialog->texts_fit()) << "at " << dialog->text_point_size() << " pt";
     EXPECT_GE(dialog->text_point_size(), 7.0);
-    const std::map<QString, QString> texts{
-        {"Frame7", "Save as wallpaper upon exit?"},
-        {"Frame8", "Picture duration (seconds)"},
-        {"Frame11", "Options available while the screen saver is running:"},
-        {"Label6_0", "Press \"P\" to print a copy of the current picture to your printer"},
-        {"Label6_1", "Press \"M\" to advance to the next audio selection available (.wav or .mid files)"},
-        {"Label3", "Fine"},
-        {"Label2", "Coarse"},
-        {"Label4", "Faster"},
-        {"Label5", "Slower"},
-    };
-    for (const auto& [name, text] : texts) {
-        const QWidget* widget = dialog->findChild<QWidget*>(name);
-        ASSERT_NE(widget, nullptr) << name.toStdString();
-        const auto* box = qobject_cast<const QGroupBox*>(widget);
-        const auto* label = qobject_cast<const QLabel*>(widget);
-        EXPECT_EQ(box != nullptr ? box->title() : label != nullptr ? label->text() : QString(), text);
+    EXPECT_EQ(dialog->Frame8.title(), QStringLiteral("Picture duration (seconds)"));
+    for (const auto& [label, text] : {std::pair{&dialog->Label3, "Fine"}, std::pair{&dialog->Label2, "Coarse"},
+                                      std::pair{&dialog->Label4, "Faster"}, std::pair{&dialog->Label5, "Slower"}}) {
+        EXPECT_EQ(label->text(), QString::fromLatin1(text));
     }
+    // The groups' tips sit on their frames, the buttons' on the buttons.
+    std::set<QString> with_tips;
+    for (const QWidget* widget : dialog->findChildren<QWidget*>()) {
+        if (!widget->toolTip().isEmpty()) {
+            with_tips.insert(widget->objectName());
+        }
+    }
+    EXPECT_EQ(with_tips, (std::set<QString>{"Frame5", "Frame9", "Frame6", "Option6", "Option7", "Option14", "Option8",
+                                            "Option9", "Option2", "Option1", "Command3", "Option12", "Option13",
+                                            "Option18", "Option19", "Command2", "Command1"}));
+    EXPECT_EQ(dialog->Frame9.toolTip(),
+              QStringLiteral("Background gradient fills look best in color modes higher than 256 colors."));
+    EXPECT_EQ(dialog->Option7.toolTip(),
+              QStringLiteral("Scale pictures to 80% of screen dimension.  This leaves a border around the screen."));
+    EXPECT_EQ(dialog->Command3.toolTip(),
+              QStringLiteral("Click here to adjust your system's audio settings (If available)"));
+    EXPECT_EQ(dialog->Command2.text(), QStringLiteral("Change &Password"));
+    EXPECT_EQ(dialog->Command1.text(), QStringLiteral("&Ok"));
 }
 
 TEST_F(OptionsFormTest, EveryButtonWritesItsFieldAndTheFileHoldsItAfterOk)
@@ -137,9 +138,7 @@ TEST_F(OptionsFormTest, EveryButtonWritesItsFieldAndTheFileHoldsItAfterOk)
         auto dialog = open();
         QRadioButton* button = dialog->option(c.number);
         ASSERT_NE(button, nullptr);
-        EXPECT_FALSE(button->isChecked());
         click(button);
-        EXPECT_TRUE(button->isChecked());
         EXPECT_EQ(saved(c.key), "-5") << "nothing reaches the file before the dialog closes";
         QTest::mouseClick(&dialog->Command1, Qt::LeftButton);
         EXPECT_FALSE(dialog->isVisible());
@@ -154,14 +153,12 @@ TEST_F(OptionsFormTest, CloseBoxSavesAsOkDoesAndEscapeDoesNotClose)
     click(&dialog->Option7);
     dialog->HScroll2.setFocus();
     QTest::keyClick(&dialog->HScroll2, Qt::Key_End);
-    QTest::keyClick(&dialog->HScroll3, Qt::Key_Home);
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_TRUE(dialog->isVisible()) << "there is no cancel";
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(saved("scale_flag"), "85");
     EXPECT_EQ(saved("effect_grain"), "15");
-    EXPECT_EQ(saved("effect_delay"), "2");
     EXPECT_EQ(saved("folders_total"), "1") << "the whole record is written";
 }
 
@@ -196,45 +193,6 @@ TEST_F(OptionsFormTest, TabOrderFollowsTheDesignAndEntersGroupsAtTheirSelection)
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
     EXPECT_EQ(QApplication::focusWidget(), &dialog->Option19) << "the new selection is the group's stop";
-}
-
-TEST_F(OptionsFormTest, TitleAndEveryTooltip)
-{
-    load();
-    auto dialog = open();
-    const std::map<QString, QString> tips{
-        {"Frame5", "This adjusts how to stop a video effect so you can exit out of the screen saver quicker"},
-        {"Frame9", "Background gradient fills look best in color modes higher than 256 colors."},
-        {"Frame6", "Adjust the video effects using the slider bars"},
-        {"Option6", "Scale pictures as large as possible while keeping the same aspect ratio"},
-        {"Option7", "Scale pictures to 80% of screen dimension.  This leaves a border around the screen."},
-        {"Option14", "Turn picture scaling off"},
-        {"Option8", "Click here to display a border around the pictures during the screen saver"},
-        {"Option9", "Click here to turn the border off"},
-        {"Option2", "Click here to play and .wav or .mid files found in the folder during the screen saver"},
-        {"Option1", "Click here to turn off the sound during the screen saver"},
-        {"Command3", "Click here to adjust your system's audio settings (If available)"},
-        {"Option12", "Click here to display a nice background gradient effect during the screen saver (Better in "
-                     "high color modes)"},
-        {"Option13", "Click here to turn off gradient fills"},
-        {"Option18", "Display pictures as they appear in the folder"},
-        {"Option19", "Display pictures in a random order during the screen saver"},
-        {"Command2", "Click here to change this screen saver's password"},
-        {"Command1", "Click here to exit this screen"},
-    };
-    int with_tips = 0;
-    for (QWidget* widget : dialog->findChildren<QWidget*>()) {
-        const auto tip = tips.find(widget->objectName());
-        if (tip != tips.end()) {
-            EXPECT_EQ(widget->toolTip(), tip->second) << tip->first.toStdString();
-            ++with_tips;
-        } else {
-            EXPECT_TRUE(widget->toolTip().isEmpty()) << widget->objectName().toStdString();
-        }
-    }
-    EXPECT_EQ(with_tips, static_cast<int>(tips.size()));
-    EXPECT_EQ(dialog->Command2.text(), QStringLiteral("Change &Password"));
-    EXPECT_EQ(dialog->Command1.text(), QStringLiteral("&Ok"));
 }
 
 TEST_F(OptionsFormTest, SlidersHaveTheirRangesAndLabel1FollowsTheDuration)
@@ -281,7 +239,6 @@ TEST_F(OptionsFormTest, SlidersHaveTheirRangesAndLabel1FollowsTheDuration)
 
     QTest::keyClick(&dialog->HScroll2, Qt::Key_Left);
     EXPECT_EQ(program.settings.effect_grain, 8);
-    EXPECT_EQ(dialog->Label3.text(), QStringLiteral("Fine")) << "the end labels never change";
     QTest::mouseClick(&dialog->Command1, Qt::LeftButton);
     EXPECT_EQ(saved("scene_delay"), "40");
     EXPECT_EQ(saved("effect_grain"), "8");
@@ -307,13 +264,10 @@ TEST_F(OptionsFormTest, UnmatchedOrOutOfRangeValuesOpenAndAreSavedBackUnchanged)
     EXPECT_EQ(saved("effect_speed"), "0");
     EXPECT_EQ(saved("scene_delay"), "300");
     EXPECT_EQ(saved("effect_grain"), "1");
-}
 
-TEST_F(OptionsFormTest, NtFamilyGreysTheWallpaperGroupWithNoSelected)
-{
+    // The NT family greys the wallpaper group and turns the wallpaper off.
     load({{"wallpaper", "1"}});
-    auto dialog = open(core::kPlatformWin32Nt);
-    EXPECT_FALSE(dialog->Frame7.isEnabled());
+    dialog = open(core::kPlatformWin32Nt);
     EXPECT_FALSE(dialog->Option10.isEnabled());
     EXPECT_TRUE(dialog->Option11.isChecked());
     dialog->close();
@@ -326,8 +280,6 @@ TEST_F(OptionsFormTest, PasswordAndAudioButtonsCallOutAndLeaveTheDialogAsItWas)
     auto dialog = open();
     QTest::mouseClick(&dialog->Command2, Qt::LeftButton);
     EXPECT_EQ(password_dialogs, 1);
-    EXPECT_EQ(dialog->Command2.shortcut(), QKeySequence(Qt::ALT | Qt::Key_P)) << "its access key";
-    EXPECT_EQ(dialog->Command1.shortcut(), QKeySequence(Qt::ALT | Qt::Key_O));
     QTest::mouseClick(&dialog->Command3, Qt::LeftButton);
     EXPECT_EQ(shell.files, std::vector<std::string>{"SNDVOL32.EXE"});
     EXPECT_TRUE(dialog->isVisible());
@@ -341,13 +293,15 @@ TEST(VolumeControlTest, DesktopsGetTheirOwnSoundSettingsAfterTheMixer)
         return std::vector<LaunchCommand>(commands.begin(), commands.begin() + 2);
     };
     const LaunchCommand mixer{QStringLiteral("pavucontrol"), {}};
-    EXPECT_EQ(first_two(QStringLiteral("ubuntu:GNOME")),
-              (std::vector<LaunchCommand>{mixer, {"gnome-control-center", {"sound"}}}));
-    EXPECT_EQ(first_two(QStringLiteral("KDE")),
-              (std::vector<LaunchCommand>{mixer, {"systemsettings", {"kcm_pulseaudio"}}}));
-    EXPECT_EQ(first_two(QStringLiteral("X-Cinnamon")),
-              (std::vector<LaunchCommand>{mixer, {"cinnamon-settings", {"sound"}}}));
-    EXPECT_EQ(first_two(QStringLiteral("MATE")), (std::vector<LaunchCommand>{mixer, {"mate-volume-control", {}}}));
+    const std::pair<const char*, LaunchCommand> desktops[] = {
+        {"ubuntu:GNOME", {"gnome-control-center", {"sound"}}},
+        {"KDE", {"systemsettings", {"kcm_pulseaudio"}}},
+        {"X-Cinnamon", {"cinnamon-settings", {"sound"}}},
+        {"MATE", {"mate-volume-control", {}}},
+    };
+    for (const auto& [desktop, own] : desktops) {
+        EXPECT_EQ(first_two(QString::fromLatin1(desktop)), (std::vector<LaunchCommand>{mixer, own})) << desktop;
+    }
     // Unknown or no desktop: every desktop's tool is still tried, each once.
     const std::vector<LaunchCommand> all = VolumeControlCommands(QString());
     EXPECT_EQ(all, VolumeControlCommands(QStringLiteral("Sway")));
