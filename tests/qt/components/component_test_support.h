@@ -1,18 +1,15 @@
 #pragma once
 
-#include "media/image/image.h"
 #include "media/worker/worker_client.h"
 #include "support/run_events_until.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <functional>
+#include <cstdlib>
 #include <memory>
-#include <string>
 
 namespace framory::testing {
 
