@@ -4,7 +4,7 @@
 #include "../platform/temp_folder.h"
 #include "component_test_support.h"
 #include "media/effects/palette.h"
-#include "qt/components/image_bridge.h"
+#include "support/wait_until.h"
 
 #include <QBackingStore>
 #include <QTest>
@@ -316,7 +316,8 @@ TEST_F(FXImageTest, AFaultyFileIsAFailedLoadWhileEventsRunAndTheNextOneLoads)
 TEST_F(FXImageTest, WhatHappensWhileALoadWaitsLeavesTheLoaderStanding)
 {
     // A window closed for good meanwhile is deleted only once the load has
-    // returned to its caller; a load begun meanwhile takes over.
+    // returned to its caller; a load begun meanwhile, once the helper hangs
+    // on the first, cancels it and takes over.
     auto* closing = new QWidget;
     closing->setAttribute(Qt::WA_DeleteOnClose);
     closing->show();
@@ -325,6 +326,7 @@ TEST_F(FXImageTest, WhatHappensWhileALoadWaitsLeavesTheLoaderStanding)
     const std::string hang = (folder.path() / "hang.png").string();
     std::filesystem::copy_file(png_path(), hang);
     QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(framory::testing::WaitUntil([&] { return std::filesystem::exists(hang + ".started"); }));
         closing->close();
         image->set_file_name(png_path());
     });
