@@ -1,15 +1,15 @@
 #pragma once
 
-#include "media/image/image.h"
+#include "media/worker/worker_client.h"
 #include "support/run_events_until.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QImage>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
-#include <functional>
-#include <string>
+#include <cstdlib>
+#include <memory>
 
 namespace framory::testing {
 
@@ -25,6 +25,29 @@ inline QImage Quarters(int w, int h)
         }
     }
     return image;
+}
+
+// One-pixel columns of two colours, `even` first.
+inline QImage Stripes(int w, int h, std::uint32_t even, std::uint32_t odd)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int x = 0; x < w; ++x) {
+        for (int y = 0; y < h; ++y) {
+            image.setPixel(x, y, x % 2 == 0 ? even : odd);
+        }
+    }
+    return image;
+}
+
+// The decoding helper with faults on demand (tests/media/worker): it hangs
+// on files named hang.*, crashes on crash.*.
+inline std::unique_ptr<media::WorkerDecodeService> HookedWorker(std::chrono::milliseconds time_limit)
+{
+    media::WorkerOptions options;
+    options.program = FRAMORY_HOOKED_WORKER;
+    options.time_limit = time_limit;
+    options.report = [](std::string_view) {};
+    return std::make_unique<media::WorkerDecodeService>(options);
 }
 
 inline int ChannelDistance(std::uint32_t a, std::uint32_t b)

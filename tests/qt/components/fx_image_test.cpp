@@ -1,10 +1,10 @@
 #include "qt/components/qt_fx_image.h"
 #include "qt/components/qt_fx_label.h"
 
+#include "../platform/temp_folder.h"
 #include "component_test_support.h"
 #include "media/effects/palette.h"
-#include "qt/components/image_bridge.h"
-#include "../platform/temp_folder.h"
+#include "support/wait_until.h"
 
 #include <QBackingStore>
 #include <QTest>
@@ -20,8 +20,10 @@ namespace framory::qt {
 namespace {
 
 using framory::testing::ChannelDistance;
+using framory::testing::HookedWorker;
 using framory::testing::Quarters;
 using framory::testing::RunEventsUntil;
+using framory::testing::Stripes;
 using framory::testing::TempFolder;
 
 // What the window hands to the window system: its backing store, once the
@@ -51,10 +53,20 @@ protected:
 TEST_F(FXImageTest, LoadsAndReportsStatusAndNaturalSize)
 {
     QtFXImage image(&window);
+    image.set_decode_bounds(QSize(100, 100));
+    image.prepare(png_path());
     image.set_file_name(png_path());
+    image.set_file_name(png_path()); // a list of one picture loads it again
+    EXPECT_EQ(image.decode_ahead().decodes(), 1) << "the prepared decode serves both";
     EXPECT_EQ(image.load_status(), 0);
     EXPECT_EQ(image.natural_width(), 200);
     EXPECT_EQ(image.natural_height(), 100);
+    image.set_decode_bounds(QSize(20, 20));
+    image.set_file_name(png_path());
+    EXPECT_EQ(image.decode_ahead().decodes(), 2) << "another size: decoded again";
+    ASSERT_TRUE(Quarters(300, 300).save(QString::fromStdString(png_path()), "PNG"));
+    image.set_file_name(png_path());
+    EXPECT_EQ(image.natural_width(), 300) << "changed on disk: decoded afresh";
 
     image.set_file_name((folder.path() / "missing.png").string());
     EXPECT_NE(image.load_status(), 0);
@@ -149,24 +161,16 @@ TEST_F(FXImageTest, SnapshotTakesWhatLiesUnderIt)
     EXPECT_LE(ChannelDistance(pixels.pixels[150 * pixels.stride + 200], 0xff008080u), 2)
         << "the component's own old picture must not be in the snapshot";
     EXPECT_LE(ChannelDistance(snapshot.shown_frame().at(5, 5), 0xff008080u), 2) << "the snapshot is shown";
+
+    snapshot.empty_preview();
+    EXPECT_EQ(snapshot.shown_frame().at(5, 5), snapshot.palette().color(QPalette::Window).rgb()) << "nothing shown";
 }
 
-TEST_F(FXImageTest, EmptyPreviewShowsNothing)
+TEST_F(FXImageTest, MouseEventsReachTheWindowInItsUnits)
 {
-    QtFXImage image(&window);
-    image.set_file_name(png_path());
-    image.move(0, 0, 100, 100);
-    image.show();
-    image.empty_preview();
-    const QColor back = image.palette().color(QPalette::Window);
-    EXPECT_EQ(image.shown_frame().at(10, 10), back.rgb());
-    EXPECT_EQ(image.shown_frame().at(90, 90), back.rgb());
-}
-
-TEST_F(FXImageTest, MouseEventsReachTheWindow)
-{
-    QtFXImage image(&window);
-    image.move(0, 0, 100, 100);
+    QtFXImage image(&window, 15.0);
+    image.move(150, 300, 1500, 1500);
+    EXPECT_EQ(image.geometry(), QRect(10, 20, 100, 100));
     image.show();
     int clicks = 0;
     int doubles = 0;
@@ -177,26 +181,8 @@ TEST_F(FXImageTest, MouseEventsReachTheWindow)
     QTest::mouseMove(&image, QPoint(30, 40));
     EXPECT_GE(clicks, 1);
     EXPECT_EQ(doubles, 1);
-    EXPECT_EQ(last.x, 30);
-    EXPECT_EQ(last.y, 40);
-}
-
-TEST_F(FXImageTest, WindowUnitsAreConvertedToPixels)
-{
-    QtFXImage image(&window, 15.0);
-    image.move(150, 300, 1500, 750);
-    EXPECT_EQ(image.geometry(), QRect(10, 20, 100, 50));
-}
-
-TEST_F(FXImageTest, PreparedFileLoadsFromTheWorker)
-{
-    QtFXImage image(&window);
-    image.set_decode_bounds(QSize(100, 100));
-    image.prepare(png_path());
-    image.set_file_name(png_path());
-    image.set_file_name(png_path()); // a list of one picture loads it again
-    EXPECT_EQ(image.decode_ahead().decodes(), 1);
-    EXPECT_EQ(image.natural_width(), 200);
+    EXPECT_EQ(last.x, 450);
+    EXPECT_EQ(last.y, 600);
 }
 
 // Run with the device pixel ratio of the screen (ctest runs it at 1 and at 2).
@@ -208,12 +194,7 @@ TEST_F(FXImageTest, DrawsEveryDevicePixelAtAnyPixelRatio)
     }
     // One-pixel red and white stripes, shown at their own size in device
     // pixels, at device positions that fall on and between logical pixels.
-    QImage stripes(101, 61, QImage::Format_RGB32);
-    for (int x = 0; x < stripes.width(); ++x) {
-        for (int y = 0; y < stripes.height(); ++y) {
-            stripes.setPixel(x, y, x % 2 == 0 ? 0xffff0000u : 0xffffffffu);
-        }
-    }
+    const QImage stripes = Stripes(101, 61, 0xffff0000u, 0xffffffffu);
     const std::string path = (folder.path() / "stripes.png").string();
     ASSERT_TRUE(stripes.save(QString::fromStdString(path), "PNG"));
     QtFXImage image(&window, 1.0, PixelKind::Device);
@@ -229,10 +210,9 @@ TEST_F(FXImageTest, DrawsEveryDevicePixelAtAnyPixelRatio)
             ASSERT_EQ(screen.pixel(at.x() + x, at.y() + 30), stripes.pixel(x, 30))
                 << "column " << x << " at " << at.x();
         }
-        EXPECT_EQ(screen.pixel(at.x() - 1, at.y() + 30), 0xff000000u) << "left of the picture";
-        EXPECT_EQ(screen.pixel(at.x() + 101, at.y() + 30), 0xff000000u) << "right of the picture";
-        EXPECT_EQ(screen.pixel(at.x() + 50, at.y() - 1), 0xff000000u) << "above the picture";
-        EXPECT_EQ(screen.pixel(at.x() + 50, at.y() + 61), 0xff000000u) << "below the picture";
+        for (const QPoint beside : {QPoint(-1, 30), QPoint(101, 30), QPoint(50, -1), QPoint(50, 61)}) {
+            EXPECT_EQ(screen.pixel(at + beside), 0xff000000u) << "beside the picture at " << at.x();
+        }
     }
     // A frame's sizes are logical pixels: a line of 1 is as wide as one
     // logical pixel.
@@ -305,18 +285,6 @@ TEST_F(FXImageTest, ATransitionStartsFromTheFillUnderItOnceThatHasEnded)
         << "the old picture of the transition is the finished fill";
 }
 
-// The decoding helper with faults on demand (tests/media/worker).
-QtFXImage::ServiceFactory HookedHelper(std::chrono::milliseconds time_limit)
-{
-    return [time_limit] {
-        media::WorkerOptions options;
-        options.program = FRAMORY_HOOKED_WORKER;
-        options.time_limit = time_limit;
-        options.report = [](std::string_view) {};
-        return std::make_unique<media::WorkerDecodeService>(options);
-    };
-}
-
 TEST_F(FXImageTest, AFaultyFileIsAFailedLoadWhileEventsRunAndTheNextOneLoads)
 {
     struct Case {
@@ -329,7 +297,7 @@ TEST_F(FXImageTest, AFaultyFileIsAFailedLoadWhileEventsRunAndTheNextOneLoads)
                          Case{"crash.png", std::chrono::seconds(5), QtFXImage::kLoadWait}}) {
         SCOPED_TRACE(c.name);
         QtFXImage image(&window);
-        image.set_decode_services(HookedHelper(c.helper_limit));
+        image.set_decode_services([&] { return HookedWorker(c.helper_limit); });
         image.set_load_wait(c.load_wait);
         const std::string bad = (folder.path() / c.name).string();
         std::filesystem::copy_file(png_path(), bad);
@@ -348,15 +316,17 @@ TEST_F(FXImageTest, AFaultyFileIsAFailedLoadWhileEventsRunAndTheNextOneLoads)
 TEST_F(FXImageTest, WhatHappensWhileALoadWaitsLeavesTheLoaderStanding)
 {
     // A window closed for good meanwhile is deleted only once the load has
-    // returned to its caller; a load begun meanwhile takes over.
+    // returned to its caller; a load begun meanwhile, once the helper hangs
+    // on the first, cancels it and takes over.
     auto* closing = new QWidget;
     closing->setAttribute(Qt::WA_DeleteOnClose);
     closing->show();
     const QPointer<QtFXImage> image = new QtFXImage(closing);
-    image->set_decode_services(HookedHelper(std::chrono::minutes(10)));
+    image->set_decode_services([] { return HookedWorker(std::chrono::minutes(10)); });
     const std::string hang = (folder.path() / "hang.png").string();
     std::filesystem::copy_file(png_path(), hang);
     QTimer::singleShot(0, [&] {
+        EXPECT_TRUE(framory::testing::WaitUntil([&] { return std::filesystem::exists(hang + ".started"); }));
         closing->close();
         image->set_file_name(png_path());
     });
@@ -370,14 +340,8 @@ TEST_F(FXImageTest, WhatHappensWhileALoadWaitsLeavesTheLoaderStanding)
 
 TEST_F(FXImageTest, ARectangleLargerThanTheDecodeGetsASharperOneWithoutWaiting)
 {
-    QImage stripes(400, 200, QImage::Format_RGB32);
-    for (int x = 0; x < 400; ++x) {
-        for (int y = 0; y < 200; ++y) {
-            stripes.setPixel(x, y, x % 2 == 0 ? 0xff000000u : 0xffffffffu);
-        }
-    }
     const std::string path = (folder.path() / "stripes.png").string();
-    ASSERT_TRUE(stripes.save(QString::fromStdString(path)));
+    ASSERT_TRUE(Stripes(400, 200, 0xff000000u, 0xffffffffu).save(QString::fromStdString(path)));
     window.resize(400, 200);
     QtFXImage image(&window);
     image.set_decode_bounds(QSize(100, 50));
@@ -387,8 +351,7 @@ TEST_F(FXImageTest, ARectangleLargerThanTheDecodeGetsASharperOneWithoutWaiting)
     image.show(); // drawn at once from the small decode: grey
     EXPECT_LE(ChannelDistance(image.shown_frame().at(10, 10), image.shown_frame().at(11, 10)), 40);
     EXPECT_TRUE(RunEventsUntil(
-        [&] { return ChannelDistance(image.shown_frame().at(10, 10), image.shown_frame().at(11, 10)) > 200; },
-        20000));
+        [&] { return ChannelDistance(image.shown_frame().at(10, 10), image.shown_frame().at(11, 10)) > 200; }, 20000));
 }
 
 } // namespace
