@@ -1,5 +1,7 @@
 // GIO's headers come first: Qt's keyword macros would rename their members.
 #include <gio/gio.h>
+#define G_SETTINGS_ENABLE_BACKEND
+#include <gio/gsettingsbackend.h>
 
 #include "qt/platform/desktop_settings.h"
 
@@ -45,6 +47,7 @@ Settings open_settings(const std::string& schema_id, const std::string& key, con
 void PrepareDesktopSettings()
 {
     g_type_ensure(G_TYPE_SETTINGS);
+    g_object_unref(g_settings_backend_get_default());
 }
 
 std::string ReadDesktopSetting(const std::string& schema, const std::string& key)

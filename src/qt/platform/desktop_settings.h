@@ -16,10 +16,11 @@ namespace framory::qt {
 // installed or holds another type.
 std::string ReadDesktopSetting(const std::string& schema, const std::string& key);
 
-// Sets GLib's type system up on the calling thread. Called on the program's
-// own thread before any thread of its reads a setting: two threads that set
-// it up at the same moment register its basic types twice, and GLib then
-// aborts the program.
+// Sets GLib's type system up and loads the settings backend (a module GIO
+// loads on first use) on the calling thread. Called on the program's own
+// thread before any thread of its reads a setting: a thread that loads the
+// module while the program ends, its libraries already finalised, sets the
+// type system up a second time, and GLib then aborts the program.
 void PrepareDesktopSettings();
 
 // Writes a string value and waits until it is stored; false when the
