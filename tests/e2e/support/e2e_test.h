@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../../support/temp_folder.h"
 #include "support/program_under_test.h"
 
 // Xlib after Qt (through the header above), whose names its macros clash with.
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 namespace framory::testing {
 
@@ -24,14 +24,6 @@ namespace framory::testing {
 inline bool Sh(const std::string& command)
 {
     return std::system(command.c_str()) == 0;
-}
-
-inline std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 inline std::filesystem::path SettingsFile(const std::filesystem::path& home)

@@ -1,8 +1,8 @@
 #include "media/worker/protocol.h"
 #include "media/worker/worker_client.h"
 
-#include "qt/platform/temp_folder.h"
 #include "media/support.h"
+#include "support/temp_folder.h"
 #include "support/wait_until.h"
 
 #include <gtest/gtest.h>

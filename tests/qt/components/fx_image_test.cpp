@@ -1,9 +1,9 @@
 #include "qt/components/qt_fx_image.h"
 #include "qt/components/qt_fx_label.h"
 
-#include "../platform/temp_folder.h"
 #include "component_test_support.h"
 #include "media/effects/palette.h"
+#include "support/temp_folder.h"
 #include "support/wait_until.h"
 
 #include <QBackingStore>

@@ -102,7 +102,7 @@ protected:
         QTest::mouseClick(editor.file1.viewport(), Qt::LeftButton, {}, editor.file1.visualRect(index).center());
     }
 
-    std::string settings_text() const { return framory::testing::FileText(temp.path() / "Obelin Framory.ini"); }
+    std::string settings_text() const { return framory::testing::ReadFile(temp.path() / "Obelin Framory.ini"); }
 };
 
 TEST_F(FolderEditorFormTest, ControlsDoNotOverlapAndTabFollowsTheDialogsOrder)

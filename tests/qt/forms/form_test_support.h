@@ -1,15 +1,13 @@
 #pragma once
 
-#include "../platform/temp_folder.h"
 #include "qt/platform/settings_file_store.h"
+#include "support/temp_folder.h"
 
 #include <QByteArray>
 #include <QWidget>
 
 #include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -60,14 +58,6 @@ inline std::string StoredOption(const std::filesystem::path& file, const std::st
 {
     qt::SettingsFileStore reader(file);
     return reader.read("Options", key, absent);
-}
-
-inline std::string FileText(const std::filesystem::path& file)
-{
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // The names of the widgets Tab visits from `first` on, `count` of them.

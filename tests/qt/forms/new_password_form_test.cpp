@@ -18,7 +18,7 @@ namespace framory::qt {
 namespace {
 
 namespace fs = std::filesystem;
-using framory::testing::FileText;
+using framory::testing::ReadFile;
 
 class NewPasswordFormTest : public ::testing::Test {
 protected:
@@ -61,7 +61,7 @@ TEST_F(NewPasswordFormTest, TypedWithTheTabOrderIntoMaskedBoxesTheCapitalsAreSto
 
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(program.password.plain_password, "TULIP1");
-    EXPECT_NE(FileText(file).find("misc=" + core::Scramble("TULIP1") + "\n"), std::string::npos);
+    EXPECT_NE(ReadFile(file).find("misc=" + core::Scramble("TULIP1") + "\n"), std::string::npos);
 }
 
 TEST_F(NewPasswordFormTest, OkStoresMatchingPasswordsOfUpToThirtyCharactersOrSaysWhatIsWrong)
@@ -108,7 +108,7 @@ TEST_F(NewPasswordFormTest, OkStoresMatchingPasswordsOfUpToThirtyCharactersOrSay
         } else {
             EXPECT_EQ(program.password.plain_password, c.stored);
             EXPECT_EQ(core::Unscramble(framory::testing::StoredOption(file, "misc")), c.stored);
-            EXPECT_NE(FileText(file).find("misc=" + core::Scramble(c.stored) + "\n"), std::string::npos);
+            EXPECT_NE(ReadFile(file).find("misc=" + core::Scramble(c.stored) + "\n"), std::string::npos);
         }
     }
 }

@@ -1,8 +1,8 @@
 #include "qt/platform/desktop_password.h"
 #include "qt/platform/show_services.h"
 
+#include "support/temp_folder.h"
 #include "support/wait_until.h"
-#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "qt/platform/title_lock.h"
 
 #include "core/startup/helpers.h"
+#include "support/temp_folder.h"
 #include "support/wait_until.h"
-#include "temp_folder.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -30,8 +30,8 @@ TEST(DataFolder, IsMadeAndSeededOnFirstUseOnly)
     const fs::path data = folder.path() / "share" / "Obelin Framory";
     LinuxSystemInfo system(data, FRAMORY_SAMPLES_DIR);
     EXPECT_EQ(system.windows_directory(), data.string());
-    for (const char* name : {"sunset.jpg", "aurora.png", "blocks.bmp", "harbour.tif", "petals.tga", "chime.wav",
-                             "tune.mid"}) {
+    for (const char* name :
+         {"sunset.jpg", "aurora.png", "blocks.bmp", "harbour.tif", "petals.tga", "chime.wav", "tune.mid"}) {
         EXPECT_GT(fs::file_size(data / name), 100u) << name;
     }
     fs::remove(data / "sunset.jpg");
@@ -154,8 +154,7 @@ TEST(ScreenMetrics, TwipsFollowTheLogicalDotsPerInch)
     QtScreenMetrics screen;
     const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
     EXPECT_DOUBLE_EQ(screen.twips_per_pixel_x(), 1440.0 / dpi);
-    EXPECT_DOUBLE_EQ(screen.screen_width_twips(),
-                     QGuiApplication::primaryScreen()->geometry().width() * 1440.0 / dpi);
+    EXPECT_DOUBLE_EQ(screen.screen_width_twips(), QGuiApplication::primaryScreen()->geometry().width() * 1440.0 / dpi);
 }
 
 } // namespace

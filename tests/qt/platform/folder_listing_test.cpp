@@ -3,9 +3,9 @@
 #include "qt/platform/folder_listing.h"
 #include "qt/platform/mount_table.h"
 
+#include "support/temp_folder.h"
 #include "support/thread_count.h"
 #include "support/wait_until.h"
-#include "temp_folder.h"
 
 #include <QCoreApplication>
 
@@ -39,7 +39,9 @@ TEST(MountTable, TheRootTheHomeVolumeAndRemovableMediaOnceEach)
         // A home folder on the root volume adds no entry of its own.
         {"/dev/vda1 / ext4 rw 0 0\n", "/root", {"/"}},
         // The deepest mount point holding the home folder is its volume.
-        {"/dev/a / ext4 rw 0 0\n/dev/b /home ext4 rw 0 0\n/dev/c /home/ann ext4 rw 0 0\n", "/home/ann/", {"/", "/home/ann"}},
+        {"/dev/a / ext4 rw 0 0\n/dev/b /home ext4 rw 0 0\n/dev/c /home/ann ext4 rw 0 0\n",
+         "/home/ann/",
+         {"/", "/home/ann"}},
     };
     for (const auto& c : cases) {
         QStringList mounts;
@@ -90,7 +92,8 @@ TEST_F(FolderListingTest, FilesAreOrdinaryVisibleAndAcceptedInNameOrderSubfolder
 {
     const auto no_text = [](const std::string& name) { return !name.ends_with(".txt"); };
     EXPECT_EQ(list(folder.path(), FolderListing::Entries::Files, no_text), (QStringList{"A.jpg", "a.JPG", "b.png"}));
-    EXPECT_EQ(list(folder.path(), FolderListing::Entries::Files), (QStringList{"A.jpg", "a.JPG", "b.png", "notes.txt"}));
+    EXPECT_EQ(list(folder.path(), FolderListing::Entries::Files),
+              (QStringList{"A.jpg", "a.JPG", "b.png", "notes.txt"}));
     EXPECT_EQ(list(folder.path(), FolderListing::Entries::Subfolders), (QStringList{".config", "Sub"}));
     EXPECT_EQ(list(folder.path() / "missing", FolderListing::Entries::Files), QStringList{});
     EXPECT_EQ(completions, 4);

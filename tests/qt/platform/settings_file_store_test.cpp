@@ -2,12 +2,11 @@
 
 #include "core/settings/settings.h"
 #include "core/startup/program.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,13 +14,8 @@
 namespace framory::qt {
 namespace {
 
+using framory::testing::ReadFile;
 using framory::testing::TempFolder;
-
-std::string slurp(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void spill(const std::filesystem::path& path, const std::string& text)
 {
@@ -30,8 +24,7 @@ void spill(const std::filesystem::path& path, const std::string& text)
 }
 
 // Runs `body` in a child process and returns its exit status.
-template <typename Body>
-int in_child(Body body)
+template <typename Body> int in_child(Body body)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -57,7 +50,7 @@ TEST(SettingsFile, ValuesSurviveVerbatimAndTheFileIsPlainIni)
         store.write("Config", "install_path", "/opt/obelin\\");
         EXPECT_TRUE(store.last_commit_succeeded());
     }
-    const std::string text = slurp(file);
+    const std::string text = ReadFile(file);
     EXPECT_NE(text.find("[Options]\nfolder1=C:\\Pictures\\\n"), std::string::npos) << text;
     EXPECT_NE(text.find("[Config]\ninstall_path=/opt/obelin\\\n"), std::string::npos) << text;
 
@@ -137,7 +130,7 @@ TEST(SettingsFile, FolderThatCannotBeMadeLosesNothingAndDoesNotFail)
     core::LoadSettings(program, store);
     core::SaveSettings(program, store);
     EXPECT_FALSE(store.last_commit_succeeded());
-    EXPECT_EQ(slurp(folder.path() / "not-a-folder"), "x");
+    EXPECT_EQ(ReadFile(folder.path() / "not-a-folder"), "x");
 }
 
 TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole)
@@ -156,7 +149,7 @@ TEST(SettingsFile, FailedWriteLeavesTheOldFileWhole)
         ::_exit(store.last_commit_succeeded() ? 1 : 0);
     });
     EXPECT_EQ(status, 0) << "the store must notice the failed write";
-    EXPECT_EQ(slurp(file), old_text);
+    EXPECT_EQ(ReadFile(file), old_text);
     for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
         const auto name = entry.path().filename().string();
         EXPECT_TRUE(name == "Obelin Framory.ini" || name == "Obelin Framory.ini.lock") << "left behind: " << name;

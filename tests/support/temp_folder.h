@@ -1,10 +1,23 @@
 #pragma once
 
+// Scratch folders and files for the tests.
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace framory::testing {
+
+// The whole text of a file, empty when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // A folder of its own for each test, removed afterwards; made under `base`
 // when one is given.
